@@ -1,0 +1,123 @@
+// Everything a conversion tells its user: fatal errors (the file is abandoned
+// and left as it was), warnings (the conversion goes on) and the progress
+// line. Fatal errors print their message, then throw FileAbandoned, which
+// unwinds to the file pipeline; the pipeline removes the temporary file.
+#pragma once
+
+#include "converter/options.h"
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace quorlix {
+
+// Where diagnostics go: the pipe to the supervisor, standard output, or a
+// string in tests.
+class OutputSink {
+public:
+    virtual ~OutputSink() = default;
+    virtual void write(std::string_view text) = 0;
+    virtual void flush() {}
+};
+
+class FileSink final : public OutputSink {
+public:
+    explicit FileSink(std::FILE* file) : file_(file) {}
+    void write(std::string_view text) override;
+    void flush() override;
+
+private:
+    std::FILE* file_;
+};
+
+class StringSink final : public OutputSink {
+public:
+    void write(std::string_view text) override { text_.append(text); }
+    const std::string& text() const { return text_; }
+    void clear() { text_.clear(); }
+
+private:
+    std::string text_;
+};
+
+// Thrown after a fatal diagnostic has been printed; the file is abandoned.
+struct FileAbandoned {};
+
+// Thrown by buffers that cannot grow; turned into "Insufficient memory" with
+// the detail by whoever knows the current line.
+struct OutOfMemory {
+    const char* detail;
+};
+
+class Diagnostics {
+public:
+    Diagnostics(const ConversionOptions& options, OutputSink& errors, OutputSink& progress)
+        : options_(options), errors_(errors), progress_(progress) {}
+
+    const ConversionOptions& options() const { return options_; }
+    OutputSink& progress_stream() { return progress_; }
+
+    // The file being converted; empty outside a conversion.
+    void set_input_name(std::string name) { input_name_ = std::move(name); }
+    const std::string& input_name() const { return input_name_; }
+
+    // The rewriter's current line, shown while line numbers are on.
+    void set_line_source(std::function<int()> source) { line_source_ = std::move(source); }
+    void set_line_numbers_on(bool on) { line_numbers_on_ = on; }
+
+    // Per file: a new progress line may be broken once again.
+    void start_file() { progress_line_broken_ = false; }
+    bool progress_line_broken() const { return progress_line_broken_; }
+
+    // Fatal errors during a conversion; none of them returns.
+    [[noreturn]] void fatal_error(std::string_view message, std::string_view detail = {});
+    [[noreturn]] void error_plain(std::string_view message) { fatal_error(message); }
+    [[noreturn]] void error_no_memory(std::string_view detail = {});
+    [[noreturn]] void error_internal(std::string_view detail);
+    [[noreturn]] void error_null_pointer();
+    [[noreturn]] void error_percent_value(std::string_view attribute);
+    [[noreturn]] void error_asterisk_units(std::string_view attribute);
+    [[noreturn]] void error_invalid_attribute(std::string_view attribute);
+    [[noreturn]] void error_quote_mismatch(std::string_view attribute);
+    [[noreturn]] void error_bad_value(std::string_view attribute);
+    [[noreturn]] void error_quote_or_value(std::string_view attribute);
+    [[noreturn]] void error_frameset_size();
+    [[noreturn]] void error_unsupported_element(std::string_view element);
+    [[noreturn]] void error_object_attribute(std::string_view attribute);
+    [[noreturn]] void error_param_element();
+
+    // Errors before a file is being converted.
+    [[noreturn]] void startup_no_memory();
+    [[noreturn]] void startup_internal_error(std::string_view detail = {});
+    void report_error(std::string_view message);
+
+    // Warnings; each returns at once when its switch is off.
+    void warning_charset(std::string_view charset);
+    void warning_center_alignment(std::string_view element);
+    void warning_name_to_id(std::string_view element);
+    void warning_element_replaced(std::string_view old_element, std::string_view new_element);
+    void warning_frame_attribute(std::string_view element, std::string_view attribute);
+
+    // Ends an open progress line before a diagnostic, and flushes.
+    void end_progress_line();
+
+    // Writes text to the error stream as it is (the pipeline's own messages).
+    void print_error(std::string_view text) { errors_.write(text); }
+
+private:
+    void error_header();
+    void warning_header();
+    [[noreturn]] void abandon();
+
+    const ConversionOptions& options_;
+    OutputSink& errors_;
+    OutputSink& progress_;
+    std::string input_name_;
+    std::function<int()> line_source_;
+    bool line_numbers_on_ = false;
+    bool progress_line_broken_ = false;
+};
+
+}  // namespace quorlix

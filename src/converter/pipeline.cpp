@@ -1,0 +1,214 @@
+#include "converter/pipeline.h"
+
+#include "converter/messages.h"
+#include "converter/paths.h"
+#include "converter/screening.h"
+#include "output/final_write.h"
+#include "platform/platform.h"
+#include "platform/text_stream.h"
+#include "rewriter/document.h"
+#include "rewriter/rewriter.h"
+
+#include <optional>
+
+namespace quorlix {
+
+namespace {
+
+std::string prefixed(const std::string& text) {
+    return std::string(messages::program_name) + ": " + text;
+}
+
+// Removes the temporary file when a conversion is abandoned. Armed from the
+// moment the file exists until the converted output has been completed.
+class TemporaryFileGuard {
+public:
+    TemporaryFileGuard(platform::File& file, const std::string& name) : file_(file), name_(name) {}
+    ~TemporaryFileGuard() {
+        if (!armed_) return;
+        file_.close();
+        platform::remove_file(name_);
+    }
+    TemporaryFileGuard(const TemporaryFileGuard&) = delete;
+    TemporaryFileGuard& operator=(const TemporaryFileGuard&) = delete;
+    void disarm() { armed_ = false; }
+
+private:
+    platform::File& file_;
+    const std::string& name_;
+    bool armed_ = true;
+};
+
+// Screening, rewriting and the final write into the temporary file; returns
+// only when the whole document is in the file and on the disk.
+void convert_into(platform::File& input_file, platform::File& temporary_file,
+                  const ConversionOptions& options, Diagnostics& diagnostics) {
+    TextReader reader(input_file);
+    TextWriter writer(temporary_file);
+    screen_input(reader, writer, diagnostics);
+
+    Document document(options, diagnostics);
+    try {
+        document.begin();
+    } catch (const OutOfMemory& failure) {
+        diagnostics.error_no_memory(failure.detail);
+    }
+    diagnostics.set_line_numbers_on(true);
+    rewrite_document(document, reader);
+    diagnostics.set_line_numbers_on(false);
+
+    try {
+        write_document(writer, document.out, document.head, document.styles.style_text_result(),
+                       nullptr, diagnostics);
+    } catch (const OutOfMemory& failure) {
+        diagnostics.error_no_memory(failure.detail);
+    }
+    document.end();
+    // A page is only replaced by a file that is complete on the disk.
+    if (!writer.flush() || !temporary_file.sync() || !temporary_file.close()) {
+        diagnostics.error_plain(messages::write_error);
+    }
+}
+
+int convert_opened(const std::string& input, const ConversionNames& names,
+                   platform::File& input_file, std::optional<unsigned> input_mode,
+                   const ConversionOptions& options, Diagnostics& diagnostics) {
+    const bool output_dir_mode = !options.output_dir.empty();
+    if (output_dir_mode && same_file(names.target, input)) {
+        diagnostics.print_error(prefixed(
+            "Error: source and destination filenames ultimately refer to the same file.\n"
+            "If you want to overwrite the source, do not use the -o option.\nSkipping " +
+            input + ".\n"));
+        return -1;
+    }
+
+    std::string temporary = names.temporary;
+    platform::File temporary_file(create_temp_file(temporary));
+    if (!temporary_file.is_open()) {
+        diagnostics.print_error(prefixed("Error: cannot create temporary filename for " + input + "\n"));
+        return -1;
+    }
+
+    {
+        TemporaryFileGuard guard(temporary_file, temporary);
+        diagnostics.set_input_name(input);
+        if (options.verbose) {
+            std::string line = input;
+            if (output_dir_mode) line += " -> " + names.target;
+            diagnostics.progress_stream().write(line + "... ");
+        }
+        try {
+            convert_into(input_file, temporary_file, options, diagnostics);
+        } catch (const FileAbandoned&) {
+            diagnostics.set_input_name({});
+            return -1;
+        }
+#ifndef _WIN32
+        // The converted page keeps the permission bits of the page it
+        // replaces (the temporary file was created for the owner only).
+        if (input_mode) platform::set_file_mode(temporary, *input_mode);
+#endif
+        if (options.verbose) {
+            diagnostics.progress_stream().write(diagnostics.progress_line_broken() ? "Done.\n\n"
+                                                                                   : "Done.\n");
+            diagnostics.progress_stream().flush();
+        }
+        guard.disarm();
+    }
+    input_file.close();
+    diagnostics.set_input_name({});
+
+    ConversionNames replaced = names;
+    replaced.temporary = temporary;
+    if (replace_target(replaced, input, options, diagnostics) != 0) return -1;
+#ifdef _WIN32
+    // A read-only input gives a read-only converted file.
+    if (output_dir_mode && input_mode) platform::set_file_mode(names.target, *input_mode);
+#endif
+    return 0;
+}
+
+}  // namespace
+
+int derive_names(const std::string& input, const ConversionOptions& options,
+                 Diagnostics& diagnostics, ConversionNames& names) {
+    if (input.empty()) diagnostics.startup_internal_error(messages::empty_filename);
+    std::string directory;
+    if (!options.output_dir.empty()) {
+        std::string_view base = base_name_of(input);
+        if (base.empty()) {
+            diagnostics.report_error(std::string(messages::missing_filename));
+            return -1;
+        }
+        names.target = *join_path(options.output_dir, base, std::nullopt);
+        directory = options.output_dir;
+    } else {
+        names.target = input;
+        directory = directory_of(input);
+    }
+    names.temporary = *join_path(directory, "qlxXXXXXX", std::nullopt);
+    names.backup = *join_path(names.target, std::nullopt, "bak");
+    return 0;
+}
+
+int replace_target(const ConversionNames& names, const std::string& input,
+                   const ConversionOptions& options, Diagnostics& diagnostics) {
+    if (options.no_backup) {
+        if (platform::file_exists(names.target)) platform::remove_file(names.target);
+    } else if (platform::file_exists(names.target)) {
+        if (platform::file_exists(names.backup)) platform::remove_file(names.backup);
+        if (!platform::rename_file(names.target, names.backup)) {
+            diagnostics.print_error(prefixed(
+                "Error: unable to back up the existing " + names.target + " as\n" + names.backup +
+                "\nYour original file, " + input + ", remains untouched.\n"
+                "The converted file is saved as " + names.temporary +
+                ", which you can rename yourself.\n"));
+            return -1;
+        }
+    }
+    if (platform::rename_file(names.temporary, names.target)) return 0;
+
+    std::string text = prefixed("Error: unable to rename the output as " + names.target + "\n");
+    if (options.no_backup) {
+        text += "The converted file can be found at " + names.temporary + ".\n";
+    } else {
+        text += "As such, you can find the original file (renamed, but otherwise untouched) at\n" +
+                names.backup + ", and its converted output at\n" + names.temporary + ".\n";
+    }
+    text += "You will have to rename it back to the correct name yourself.\n";
+    diagnostics.print_error(text);
+    return -1;
+}
+
+int convert_file(const std::string& input, const ConversionOptions& options,
+                 Diagnostics& diagnostics) {
+    diagnostics.start_file();
+    try {
+        ConversionNames names;
+        if (derive_names(input, options, diagnostics, names) != 0) return -1;
+        std::optional<unsigned> input_mode = platform::file_mode(input);
+
+        if (platform::has_read_only_attribute(names.target)) {
+            diagnostics.print_error(prefixed(
+                "Error: " + names.target +
+                (options.output_dir.empty() ? " is read-only\n" : " already exists and is read-only\n")));
+            return -1;
+        }
+        platform::File input_file = platform::open_for_reading(input);
+        if (!input_file.is_open()) {
+            diagnostics.print_error(prefixed("Error: cannot open " + input + "\n"));
+            return -1;
+        }
+        return convert_opened(input, names, input_file, input_mode, options, diagnostics);
+    } catch (const FileAbandoned&) {
+        return -1;
+    } catch (const std::bad_alloc&) {
+        try {
+            diagnostics.startup_no_memory();
+        } catch (const FileAbandoned&) {
+        }
+        return -1;
+    }
+}
+
+}  // namespace quorlix

@@ -1,0 +1,37 @@
+// Converts one file in place (or into the output directory): the output goes
+// to an exclusively created temporary file beside the target, and only when
+// the whole document has been written does it replace the target, the
+// unconverted file being kept as a ".bak" file unless the job says otherwise.
+#pragma once
+
+#include "converter/diagnostics.h"
+#include "converter/options.h"
+
+#include <string>
+
+namespace quorlix {
+
+// The three names of one conversion.
+struct ConversionNames {
+    std::string target;
+    std::string temporary;  // a template ending in "XXXXXX"
+    std::string backup;
+};
+
+// Returns 0 when the file was converted and its target replaced, -1 when it
+// was not; every failure has been reported through the diagnostics, and a
+// file that was not converted is left as it was.
+int convert_file(const std::string& input, const ConversionOptions& options,
+                 Diagnostics& diagnostics);
+
+// Works out the target, temporary and backup names; -1 after reporting a
+// missing file name in output-directory mode.
+int derive_names(const std::string& input, const ConversionOptions& options,
+                 Diagnostics& diagnostics, ConversionNames& names);
+
+// Moves the converted temporary file onto the target, keeping the old target
+// as the backup unless no_backup is set. Returns 0 or -1 after reporting.
+int replace_target(const ConversionNames& names, const std::string& input,
+                   const ConversionOptions& options, Diagnostics& diagnostics);
+
+}  // namespace quorlix

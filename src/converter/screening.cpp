@@ -1,0 +1,61 @@
+#include "converter/screening.h"
+
+#include "converter/messages.h"
+
+namespace quorlix {
+
+namespace {
+
+struct Signature {
+    unsigned char bytes[3];
+    int length;  // how many of the bytes are compared
+    const char* message;
+};
+
+// PDF, GIF, RIFF, TIFF (both byte orders), PNG, JPEG; UTF-16 marks; a zero
+// first byte (UTF-16 or UTF-32 without a mark).
+constexpr Signature signatures[] = {
+    {{0x25, 0x50, 0x44}, 3, messages::not_xhtml},
+    {{0x47, 0x49, 0x46}, 3, messages::not_xhtml},
+    {{0x52, 0x49, 0x46}, 3, messages::not_xhtml},
+    {{0x49, 0x49, 0x2A}, 3, messages::not_xhtml},
+    {{0x4D, 0x4D, 0x00}, 3, messages::not_xhtml},
+    {{0x89, 0x50, 0x4E}, 3, messages::not_xhtml},
+    {{0xFF, 0xD8, 0xFF}, 3, messages::not_xhtml},
+    {{0xFE, 0xFF, 0x00}, 2, messages::not_utf8},
+    {{0xFF, 0xFE, 0x00}, 2, messages::not_utf8},
+    {{0x00, 0x00, 0x00}, 1, messages::not_utf8},
+};
+
+}  // namespace
+
+const char* screening_verdict(const unsigned char first[3]) {
+    for (const Signature& s : signatures) {
+        bool match = true;
+        for (int i = 0; i < s.length; ++i) match = match && first[i] == s.bytes[i];
+        if (match) return s.message;
+    }
+    return nullptr;
+}
+
+void screen_input(TextReader& input, TextWriter& output, Diagnostics& diagnostics) {
+    char first[3];
+    std::size_t got = 0;
+    while (got < sizeof first) {
+        long n = input.read(first + got, sizeof first - got);
+        if (n <= 0) break;  // a read error counts as a short file
+        got += static_cast<std::size_t>(n);
+    }
+    if (got == sizeof first) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(first);
+        if (bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+            output.write_binary(first, sizeof first);
+            return;
+        }
+        if (const char* refusal = screening_verdict(bytes)) diagnostics.error_plain(refusal);
+    }
+    // Starting anywhere but at the first byte would lose text.
+    if (!input.rewind()) diagnostics.error_plain(messages::read_error);
+}
+
+}  // namespace quorlix

@@ -1,0 +1,19 @@
+// Keeps away files that cannot be XHTML in UTF-8 (images, PDF, UTF-16) by
+// their first three bytes, and carries a UTF-8 byte-order mark over to the
+// output so that the rewriter never sees it.
+#pragma once
+
+#include "converter/diagnostics.h"
+#include "platform/text_stream.h"
+
+namespace quorlix {
+
+// Returns only when the file may be converted, with the input positioned
+// where the rewriter must start; a refused file is a fatal diagnostic.
+void screen_input(TextReader& input, TextWriter& output, Diagnostics& diagnostics);
+
+// The verdict on a document's first three bytes: nullptr when they are
+// acceptable, otherwise the message that refuses the file.
+const char* screening_verdict(const unsigned char first[3]);
+
+}  // namespace quorlix

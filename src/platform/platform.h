@@ -1,0 +1,93 @@
+// The platform layer: everything above it is written once for Linux and
+// Windows. Only the files under posix/ and win32/ include system headers of
+// one platform.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace quorlix::platform {
+
+// The separator that join_path writes between a directory and a name.
+#ifdef _WIN32
+inline constexpr char path_separator = '\\';
+#else
+inline constexpr char path_separator = '/';
+#endif
+
+// A file descriptor that closes itself. Reads and writes are raw bytes: the
+// text-mode translation of documents lives in text_stream.h so that both
+// platforms produce the same bytes.
+class File {
+public:
+    File() = default;
+    explicit File(int fd) : fd_(fd) {}
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    File(File&& other) noexcept : fd_(other.release()) {}
+    File& operator=(File&& other) noexcept;
+    ~File() { close(); }
+
+    bool is_open() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+    int release() { int fd = fd_; fd_ = -1; return fd; }
+
+    // Returns the number of bytes read (0 at end of file) or -1; errno tells
+    // why. An interrupted read is retried.
+    long read(char* data, std::size_t size);
+    // Writes every byte or returns false.
+    bool write_all(const char* data, std::size_t size);
+    // Moves to the start of the file.
+    bool rewind();
+    // Flushes the file's data to the disk.
+    bool sync();
+    // Closes the descriptor; false when the close reported an error.
+    bool close();
+
+private:
+    int fd_ = -1;
+};
+
+// Opens an existing file for reading, in binary mode.
+File open_for_reading(const std::string& path);
+
+// Creates a new file exclusively (it must not exist), readable and writable by
+// the owner only. Returns -1 with errno set on failure (EEXIST when a file of
+// that name exists).
+int create_exclusive(const std::string& path);
+
+// True when the file exists (an existence check only, like access(F_OK)).
+bool file_exists(const std::string& path);
+
+// True when the file exists and nobody may write to it: the read-only
+// attribute on Windows, no write permission bit at all on Linux.
+bool has_read_only_attribute(const std::string& path);
+
+// The permission bits of a file, as stat reports them.
+std::optional<unsigned> file_mode(const std::string& path);
+
+// Gives a file the permission bits of another (chmod).
+bool set_file_mode(const std::string& path, unsigned mode);
+
+// Plain file-system operations; true on success.
+bool remove_file(const std::string& path);
+bool rename_file(const std::string& from, const std::string& to);
+
+// Expands a path to an absolute full path without following links (the
+// platform's full-path function on Windows, a lexical one on Linux).
+std::optional<std::string> full_path(const std::string& path);
+
+// True when both names exist and are the same file on disk (same device and
+// inode, or the same file index), whatever path leads to them.
+bool same_file_on_disk(const std::string& a, const std::string& b);
+
+// Seconds since the epoch.
+std::int64_t calendar_time();
+
+// The process-wide error number, for callers that must not include <cerrno>
+// semantics of one platform.
+int last_error();
+
+}  // namespace quorlix::platform

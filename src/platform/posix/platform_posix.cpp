@@ -1,0 +1,137 @@
+#include "platform/platform.h"
+
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <vector>
+
+namespace quorlix::platform {
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        close();
+        fd_ = other.release();
+    }
+    return *this;
+}
+
+long File::read(char* data, std::size_t size) {
+    for (;;) {
+        ssize_t n = ::read(fd_, data, size);
+        if (n >= 0) return static_cast<long>(n);
+        if (errno != EINTR) return -1;
+    }
+}
+
+bool File::write_all(const char* data, std::size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(fd_, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool File::rewind() { return ::lseek(fd_, 0, SEEK_SET) == 0; }
+
+bool File::sync() { return ::fsync(fd_) == 0; }
+
+bool File::close() {
+    if (fd_ < 0) return true;
+    int rc = ::close(fd_);
+    fd_ = -1;
+    return rc == 0;
+}
+
+File open_for_reading(const std::string& path) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    return File(fd);
+}
+
+int create_exclusive(const std::string& path) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+bool file_exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+bool has_read_only_attribute(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return false;
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+std::optional<unsigned> file_mode(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return static_cast<unsigned>(st.st_mode & 07777);
+}
+
+bool set_file_mode(const std::string& path, unsigned mode) {
+    return ::chmod(path.c_str(), static_cast<mode_t>(mode)) == 0;
+}
+
+bool remove_file(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool rename_file(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::optional<std::string> full_path(const std::string& path) {
+    if (path.empty()) return std::nullopt;
+    std::string absolute;
+    if (path[0] == '/') {
+        absolute = path;
+    } else {
+        std::vector<char> cwd(4096);
+        while (::getcwd(cwd.data(), cwd.size()) == nullptr) {
+            if (errno != ERANGE) return std::nullopt;
+            cwd.resize(cwd.size() * 2);
+        }
+        absolute = std::string(cwd.data()) + "/" + path;
+    }
+    // Collapse "//", "." and ".." lexically; links are left alone.
+    std::vector<std::string> parts;
+    std::size_t i = 0;
+    while (i < absolute.size()) {
+        std::size_t j = absolute.find('/', i);
+        if (j == std::string::npos) j = absolute.size();
+        std::string part = absolute.substr(i, j - i);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(std::move(part));
+        }
+        i = j + 1;
+    }
+    std::string result;
+    for (const auto& part : parts) result += "/" + part;
+    return result.empty() ? std::string("/") : result;
+}
+
+bool same_file_on_disk(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+std::int64_t calendar_time() { return static_cast<std::int64_t>(std::time(nullptr)); }
+
+int last_error() { return errno; }
+
+}  // namespace quorlix::platform

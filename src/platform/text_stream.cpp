@@ -1,0 +1,105 @@
+#include "platform/text_stream.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace quorlix {
+
+namespace {
+constexpr char ctrl_z = 0x1A;
+}
+
+// Reads the next raw block. A CR at the very end of the previous block is kept
+// in front of it, so that a CR LF split between two reads still pairs up.
+bool TextReader::fill() {
+    std::size_t keep = raw_pos_ < raw_len_ ? raw_len_ - raw_pos_ : 0;
+    if (keep > 0) std::memmove(raw_.data(), raw_.data() + raw_pos_, keep);
+    raw_pos_ = 0;
+    raw_len_ = keep;
+    long n = file_.read(raw_.data() + keep, raw_.size() - keep);
+    if (n < 0) return false;
+    if (n == 0) at_end_ = true;
+    raw_len_ += static_cast<std::size_t>(n);
+    return true;
+}
+
+long TextReader::read(char* data, std::size_t size) {
+    std::size_t produced = 0;
+    while (produced < size && !stopped_) {
+        if (raw_pos_ == raw_len_) {
+            if (at_end_ || produced > 0) break;
+            if (!fill()) return -1;
+            continue;
+        }
+        const char* start = raw_.data() + raw_pos_;
+        std::size_t available = std::min(raw_len_ - raw_pos_, size - produced);
+        // Copy the plain run up to the next CR or Ctrl-Z in one piece.
+        std::size_t run = 0;
+        while (run < available && start[run] != '\r' && start[run] != ctrl_z) ++run;
+        std::memcpy(data + produced, start, run);
+        produced += run;
+        raw_pos_ += run;
+        if (run == available) continue;
+
+        if (start[run] == ctrl_z) {
+            stopped_ = true;
+            break;
+        }
+        // A CR: look at the byte after it, reading on if it is not here yet.
+        if (raw_pos_ + 1 == raw_len_ && !at_end_) {
+            if (produced > 0) break;  // deliver what we have; pair it next time
+            if (!fill()) return -1;
+            continue;
+        }
+        if (raw_pos_ + 1 < raw_len_ && raw_[raw_pos_ + 1] == '\n') {
+            data[produced++] = '\n';
+            raw_pos_ += 2;
+        } else {
+            data[produced++] = '\r';
+            raw_pos_ += 1;
+        }
+    }
+    return static_cast<long>(produced);
+}
+
+bool TextReader::rewind() {
+    raw_pos_ = raw_len_ = 0;
+    at_end_ = stopped_ = false;
+    return file_.rewind();
+}
+
+bool TextWriter::put(const char* data, std::size_t size) {
+    if (failed_) return false;
+    if (used_ + size > buffer_.size()) {
+        if (!flush()) return false;
+        if (size >= buffer_.size()) {
+            if (!file_.write_all(data, size)) failed_ = true;
+            return !failed_;
+        }
+    }
+    std::memcpy(buffer_.data() + used_, data, size);
+    used_ += size;
+    return true;
+}
+
+bool TextWriter::write(const char* data, std::size_t size) {
+    const char* end = data + size;
+    while (data < end) {
+        const char* lf = static_cast<const char*>(std::memchr(data, '\n', end - data));
+        if (lf == nullptr) return put(data, end - data);
+        if (!put(data, lf - data) || !put("\r\n", 2)) return false;
+        data = lf + 1;
+    }
+    return !failed_;
+}
+
+bool TextWriter::write_binary(const char* data, std::size_t size) { return put(data, size); }
+
+bool TextWriter::flush() {
+    if (failed_) return false;
+    if (used_ > 0 && !file_.write_all(buffer_.data(), used_)) failed_ = true;
+    used_ = 0;
+    return !failed_;
+}
+
+}  // namespace quorlix

@@ -1,0 +1,59 @@
+// Text-mode files, emulated the same way on every platform so that a document
+// converts to the same bytes on Linux and on Windows:
+//   reading:  CR LF reads as LF, a lone CR stays, a Ctrl-Z byte ends the input;
+//   writing:  every LF is written as CR LF.
+#pragma once
+
+#include "platform/platform.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace quorlix {
+
+class TextReader {
+public:
+    explicit TextReader(platform::File& file) : file_(file) {}
+
+    // Fills data with up to size translated bytes. Returns the count, 0 at the
+    // end of the input (or at a Ctrl-Z), -1 on a read error.
+    long read(char* data, std::size_t size);
+
+    // Starts again at the beginning of the file.
+    bool rewind();
+
+private:
+    bool fill();
+
+    platform::File& file_;
+    std::vector<char> raw_ = std::vector<char>(8192);
+    std::size_t raw_pos_ = 0;
+    std::size_t raw_len_ = 0;
+    bool at_end_ = false;   // the file has no more bytes
+    bool stopped_ = false;  // a Ctrl-Z ended the input
+};
+
+class TextWriter {
+public:
+    explicit TextWriter(platform::File& file) : file_(file) {}
+    TextWriter(const TextWriter&) = delete;
+    TextWriter& operator=(const TextWriter&) = delete;
+
+    // Writes text with LF translated to CR LF. False once any write failed.
+    bool write(const char* data, std::size_t size);
+    // Writes bytes untranslated (the byte-order mark).
+    bool write_binary(const char* data, std::size_t size);
+    // Hands everything buffered to the file.
+    bool flush();
+    bool failed() const { return failed_; }
+
+private:
+    bool put(const char* data, std::size_t size);
+
+    platform::File& file_;
+    std::vector<char> buffer_ = std::vector<char>(1 << 16);
+    std::size_t used_ = 0;
+    bool failed_ = false;
+};
+
+}  // namespace quorlix

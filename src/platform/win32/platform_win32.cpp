@@ -1,0 +1,119 @@
+#include "platform/platform.h"
+
+#include <windows.h>
+
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+
+#include <vector>
+
+namespace quorlix::platform {
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        close();
+        fd_ = other.release();
+    }
+    return *this;
+}
+
+long File::read(char* data, std::size_t size) {
+    for (;;) {
+        int n = ::_read(fd_, data, static_cast<unsigned>(size > 0x40000000u ? 0x40000000u : size));
+        if (n >= 0) return n;
+        if (errno != EINTR) return -1;
+    }
+}
+
+bool File::write_all(const char* data, std::size_t size) {
+    while (size > 0) {
+        unsigned chunk = static_cast<unsigned>(size > 0x40000000u ? 0x40000000u : size);
+        int n = ::_write(fd_, data, chunk);
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool File::rewind() { return ::_lseeki64(fd_, 0, SEEK_SET) == 0; }
+
+bool File::sync() { return ::_commit(fd_) == 0; }
+
+bool File::close() {
+    if (fd_ < 0) return true;
+    int rc = ::_close(fd_);
+    fd_ = -1;
+    return rc == 0;
+}
+
+File open_for_reading(const std::string& path) {
+    return File(::_open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT));
+}
+
+int create_exclusive(const std::string& path) {
+    return ::_open(path.c_str(), _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                   _S_IREAD | _S_IWRITE);
+}
+
+bool file_exists(const std::string& path) { return ::_access(path.c_str(), 0) == 0; }
+
+bool has_read_only_attribute(const std::string& path) {
+    DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    return (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+std::optional<unsigned> file_mode(const std::string& path) {
+    struct _stat64 st;
+    if (::_stat64(path.c_str(), &st) != 0) return std::nullopt;
+    return static_cast<unsigned>(st.st_mode);
+}
+
+bool set_file_mode(const std::string& path, unsigned mode) {
+    return ::_chmod(path.c_str(), static_cast<int>(mode & (_S_IREAD | _S_IWRITE))) == 0;
+}
+
+bool remove_file(const std::string& path) { return ::remove(path.c_str()) == 0; }
+
+bool rename_file(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::optional<std::string> full_path(const std::string& path) {
+    if (path.empty()) return std::nullopt;
+    DWORD needed = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return std::nullopt;
+    std::vector<char> buffer(needed + 1);
+    DWORD got = ::GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(),
+                                   nullptr);
+    if (got == 0 || got >= buffer.size()) return std::nullopt;
+    return std::string(buffer.data(), got);
+}
+
+namespace {
+bool file_identity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+    HANDLE h = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BOOL ok = ::GetFileInformationByHandle(h, &info);
+    ::CloseHandle(h);
+    return ok != 0;
+}
+}  // namespace
+
+bool same_file_on_disk(const std::string& a, const std::string& b) {
+    BY_HANDLE_FILE_INFORMATION ia, ib;
+    if (!file_identity(a, ia) || !file_identity(b, ib)) return false;
+    return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
+           ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
+std::int64_t calendar_time() { return static_cast<std::int64_t>(std::time(nullptr)); }
+
+int last_error() { return errno; }
+
+}  // namespace quorlix::platform

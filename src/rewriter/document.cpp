@@ -1,0 +1,55 @@
+#include "rewriter/document.h"
+
+#include "converter/messages.h"
+
+namespace quorlix {
+
+void Document::begin() {
+    out.reset();
+    styles.reset_style_text();
+    styles.init_class_names();
+    element.begin_element();
+    link_relation.reset();
+    font_face.reset();
+    form_accept.reset();
+}
+
+void Document::end() {
+    out.reset();
+    styles.reset_style_text();
+    styles.release_class_names();
+}
+
+void Document::push_state(int current_condition) {
+    if (state_stack_.size() == state_stack_.capacity()) {
+        state_stack_.reserve(state_stack_.capacity() + state_stack_step);
+    }
+    state_stack_.push_back(current_condition);
+}
+
+int Document::pop_state() {
+    if (state_stack_.empty()) diagnostics.error_internal(messages::state_stack_underflow);
+    int condition = state_stack_.back();
+    state_stack_.pop_back();
+    return condition;
+}
+
+void Document::push_echo(DeferredBuffer& buffer) {
+    if (echo_depth_ == echo_stack_limit) diagnostics.error_internal(messages::echo_stack_overflow);
+    echo_stack_[echo_depth_++] = &buffer;
+}
+
+void Document::pop_echo() {
+    if (echo_depth_ == 0) diagnostics.error_internal(messages::echo_stack_underflow);
+    echo_stack_[--echo_depth_] = nullptr;
+}
+
+bool Document::echo_text(std::string_view text) {
+    if (identifier_capture_) element.id_value.append(text);
+    if (echo_suppressed_) return true;
+    if (echo_depth_ == 0) return false;
+    echo_stack_[echo_depth_ - 1]->append(text);
+    return true;
+}
+
+}  // namespace quorlix

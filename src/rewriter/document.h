@@ -1,0 +1,106 @@
+// The state of one document's conversion: the output, the style registry and
+// the rewriter's shared machinery (state stack, echo stack, echo suppression,
+// saved quote, per-element buffers). The scanner reaches it as its extra data;
+// the rule families' C++ functions take it as their first argument.
+#pragma once
+
+#include "converter/diagnostics.h"
+#include "converter/options.h"
+#include "output/buffers.h"
+#include "output/final_write.h"
+#include "platform/text_stream.h"
+#include "styles/style_registry.h"
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorlix {
+
+class Document {
+public:
+    static constexpr std::size_t echo_stack_limit = 7;
+    static constexpr std::size_t state_stack_step = 25;
+
+    Document(const ConversionOptions& options, Diagnostics& diagnostics)
+        : options(options), diagnostics(diagnostics), styles(options, diagnostics) {}
+
+    // Per-document start and end: empty output, empty style text, fresh
+    // class names.
+    void begin();
+    void end();
+
+    // The start-condition stack. push_state returns nothing: the scanner
+    // switches to the new condition itself.
+    void push_state(int current_condition);
+    int pop_state();
+    std::size_t state_depth() const { return state_stack_.size(); }
+    std::size_t state_capacity() const { return state_stack_.capacity(); }
+
+    // The echo stack: where processing instructions and server includes go
+    // while a tag or value is being collected.
+    void push_echo(DeferredBuffer& buffer);
+    void pop_echo();
+    std::size_t echo_depth() const { return echo_depth_; }
+    void suppress_echo() { echo_suppressed_ = true; }
+    void resume_echo() { echo_suppressed_ = false; }
+    bool echo_suppressed() const { return echo_suppressed_; }
+
+    // Drops the text while echo is suppressed, appends it to the echo
+    // destination when there is one; false when neither applies and the
+    // caller must write it to the output.
+    bool echo_text(std::string_view text);
+    // echo_text, falling back to the output buffer.
+    void echo_or_output(std::string_view text) {
+        if (!echo_text(text)) out.append(text);
+    }
+
+    // The identifier capture: server code inside an id value is kept in
+    // id_value too.
+    void set_identifier_capture(bool on) { identifier_capture_ = on; }
+
+    // The quote that opened the value being read.
+    void save_quote(char quote) { saved_quote = quote; }
+    bool is_saved_quote(char c) const { return c == saved_quote; }
+
+    // The per-element reset.
+    void begin_element() { element.begin_element(); }
+
+    const ConversionOptions& options;
+    Diagnostics& diagnostics;
+    OutputBuffer out;
+    StyleRegistry styles;
+    ElementState element;
+
+    // Texts that the final write puts at the top of the head.
+    HeadTexts head;
+    // A table footer was copied: the final write runs the table section pass.
+    bool table_footer_seen = false;
+
+    // Document-wide buffers of the rule families.
+    DeferredBuffer link_relation;
+    DeferredBuffer font_face;
+    DeferredBuffer form_accept;
+
+    // Document-wide flags.
+    bool body_seen = false;
+    bool cell_alignment = false;
+    bool is_header_cell = false;
+
+    char saved_quote = '"';
+
+    // The document being read (set by rewrite_document).
+    TextReader* input = nullptr;
+
+private:
+    std::vector<int> state_stack_;
+    std::array<DeferredBuffer*, echo_stack_limit> echo_stack_{};
+    std::size_t echo_depth_ = 0;
+    bool echo_suppressed_ = false;
+    bool identifier_capture_ = false;
+};
+
+}  // namespace quorlix

@@ -1,0 +1,29 @@
+// What the generated scanner needs from the rest of the program: its input,
+// the translation of the scanner's own failures, and the actions of the rule
+// families. Included by the scanner definitions only.
+#pragma once
+
+#include "rewriter/document.h"
+#include "rewriter/rule_actions.h"
+
+#include <cstddef>
+#include <string_view>
+
+namespace quorlix {
+
+// The scanner's own failures (buffer overflow, no memory, an internal
+// inconsistency), carried out of the generated code as an exception.
+struct ScannerFailure {
+    const char* message;
+};
+
+[[noreturn]] void scanner_failure(const char* message);
+
+// Reads the next block of the document for the scanner: the byte count, 0 at
+// the end of the input. A read error is fatal.
+std::size_t scanner_read(Document& document, char* buffer, std::size_t size);
+
+// Reports a scanner failure in the user's terms.
+[[noreturn]] void report_scanner_failure(Document& document, const ScannerFailure& failure);
+
+}  // namespace quorlix
