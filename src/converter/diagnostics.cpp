@@ -102,14 +102,12 @@ void Diagnostics::error_param_element() {
 }
 
 void Diagnostics::startup_no_memory() {
-    end_progress_line();
     errors_.write(std::string(messages::program_name) + ": Error: insufficient memory\n");
     errors_.flush();
     throw FileAbandoned{};
 }
 
 void Diagnostics::startup_internal_error(std::string_view detail) {
-    end_progress_line();
     std::string text = std::string(messages::program_name) + ": Internal error";
     if (!detail.empty()) {
         text += ": ";

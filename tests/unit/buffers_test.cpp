@@ -1,0 +1,88 @@
+#include "output/buffers.h"
+
+#include <gtest/gtest.h>
+
+namespace quorlix {
+namespace {
+
+TEST(OutputBuffer, GrowthSteps) {
+    const struct {
+        std::uint64_t capacity, length, n, expected;
+    } cases[] = {
+        {65536, 65535, 1, 65536 + 32768},                  // a full buffer grows by one step
+        {65536, 0, 32766, 65536 + 32768},                  // below the step: one step
+        {65536, 40000, 32767, 65536 + 32768 + 32768},      // 32768 with terminator: room for it too
+        {65536, 0, 100000, 65536 + 32768 + 100001},
+        {1 << 24, (1 << 24) - 1, 1, (1 << 24) + (1 << 23)},  // large buffers grow by half
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(OutputBuffer::grown_capacity(c.capacity, c.length, c.n), c.expected)
+            << c.capacity << " " << c.length << " " << c.n;
+    }
+    EXPECT_EQ(OutputBuffer::grown_capacity(~0ull - 10, ~0ull - 20, 30), 0u) << "overflow";
+}
+
+TEST(OutputBuffer, NeverFillsTheLastByteAndKeepsEveryByte) {
+    OutputBuffer out;
+    out.reset();
+    EXPECT_EQ(out.capacity(), 65536u);
+    std::string text;
+    for (int i = 0; i < 65534; ++i) text += static_cast<char>(i % 251);  // NULs included
+    out.append(text);
+    EXPECT_EQ(out.capacity(), 65536u);
+    out.append(std::string_view("\0", 1));  // length + n + 1 == capacity: this one grows
+    EXPECT_EQ(out.capacity(), 65536u + 32768u);
+    out.append(std::string(200000, 'x'));
+    text += '\0';
+    text += std::string(200000, 'x');
+    EXPECT_EQ(out.view(), text);
+    EXPECT_GT(out.capacity(), out.length());
+}
+
+TEST(OutputBuffer, OneCharacterAppendsFillUpToTheTerminator) {
+    OutputBuffer out;
+    out.reset();
+    out.append(std::string(65534, 'a'));
+    out.append_char('b');  // length + 1 is below the capacity: stored directly
+    EXPECT_EQ(out.capacity(), 65536u);
+    out.append_char('c');  // now it is not
+    EXPECT_EQ(out.capacity(), 65536u + 32768u);
+    EXPECT_EQ(out.view().substr(65533), "abc");
+}
+
+TEST(OutputBuffer, RecordsPositionsAndResets) {
+    OutputBuffer out;
+    out.reset();
+    out.append("<head>");
+    out.mark_head_position();
+    out.append("<style>");
+    out.mark_style_position();
+    out.append("</head>");
+    out.mark_style_position();  // the first one wins
+    out.mark_title_end();
+    out.append("x");
+    out.mark_title_end();  // the last one wins
+    EXPECT_EQ(out.head_position(), 6u);
+    EXPECT_EQ(out.style_position(), 13u);
+    EXPECT_EQ(out.title_end_position(), 21u);
+    EXPECT_TRUE(out.head_position_set());
+    out.reset();
+    EXPECT_EQ(out.length(), 0u);
+    EXPECT_EQ(out.style_position() + out.title_end_position() + out.head_position(), 0u);
+}
+
+TEST(DeferredBuffer, CollectsAndEmpties) {
+    DeferredBuffer buffer;
+    buffer.reset();
+    EXPECT_FALSE(buffer.has_content());
+    buffer.append("color:");
+    buffer.append_char('\0');
+    buffer.append(std::string(10000, 'r'));
+    EXPECT_EQ(buffer.size(), 6u + 1u + 10000u);
+    EXPECT_EQ(buffer.view().substr(0, 7), std::string_view("color:\0", 7));
+    buffer.reset();
+    EXPECT_FALSE(buffer.has_content());
+}
+
+}  // namespace
+}  // namespace quorlix

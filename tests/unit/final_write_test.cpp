@@ -1,0 +1,110 @@
+#include "output/final_write.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace quorlix {
+namespace {
+
+using testing::ScratchDir;
+
+class FinalWriteTest : public ::testing::Test {
+protected:
+    // Writes the document into a fresh file and returns the file's bytes.
+    std::string write(const std::string* style) {
+        platform::File file(platform::create_exclusive(dir.file("out.html")));
+        EXPECT_TRUE(file.is_open());
+        TextWriter writer(file);
+        write_document(writer, out, head, style, nullptr, diagnostics);
+        file.close();
+        return testing::read_file(dir.file("out.html"));
+    }
+
+    ScratchDir dir;
+    ConversionOptions options;
+    StringSink log;
+    Diagnostics diagnostics{options, log, log};
+    OutputBuffer out;
+    HeadTexts head;
+};
+
+TEST_F(FinalWriteTest, InsertsHeadTextsThenStyleElementInOrder) {
+    out.reset();
+    out.append("<html>\n<head>\n");
+    out.mark_head_position();
+    out.append("<title>T</title>\n");
+    out.mark_title_end();
+    out.mark_style_position();
+    out.append("</head>\n<body>x</body>\n");
+    head.charset_declaration = "<meta charset=\"utf-8\">\n";
+    head.viewport_element = "<meta name=\"viewport\" content=\"width=device-width\">\n";
+    std::string style = ".quorlix_1{color:red;}\n";
+    EXPECT_EQ(write(&style),
+              "<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
+              "<meta name=\"viewport\" content=\"width=device-width\">\r\n"
+              "<title>T</title>\r\n<style>\r\n.quorlix_1{color:red;}\r\n</style>\r\n"
+              "</head>\r\n<body>x</body>\r\n");
+    EXPECT_FALSE(head.charset_declaration.has_value());
+    EXPECT_EQ(log.text(), "");
+}
+
+TEST_F(FinalWriteTest, TitleEndServesWhenNoStylePositionWasRecorded) {
+    out.reset();
+    out.append("<title>T</title>\n");
+    out.mark_title_end();
+    out.append("<p>x</p>");
+    std::string style = ".a{b:c;}\n";
+    EXPECT_EQ(write(&style), "<title>T</title>\r\n<style>\r\n.a{b:c;}\r\n</style>\r\n<p>x</p>");
+}
+
+TEST_F(FinalWriteTest, WithoutHeadPositionTheHeldTextsAreNotWritten) {
+    out.reset();
+    out.append("<p>x</p>\n");
+    head.charset_declaration = "<meta charset=\"utf-8\">\n";
+    EXPECT_EQ(write(nullptr), "<p>x</p>\r\n");
+}
+
+TEST_F(FinalWriteTest, NoStyleNeedsNoTitle) {
+    out.reset();
+    out.append(std::string("a\0b\n", 4));
+    EXPECT_EQ(write(nullptr), std::string("a\0b\r\n", 5));
+}
+
+TEST_F(FinalWriteTest, StyleWithoutTitleOrPositionFails) {
+    options.verbose = false;
+    out.reset();
+    out.append("<p>x</p>");
+    std::string style = ".a{b:c;}\n";
+    EXPECT_THROW(write(&style), FileAbandoned);
+    EXPECT_EQ(log.text(),
+              "quorlix: :\nError: Invalid XHTML 1.0: missing <title>...</title>.\n"
+              "Skipping file, which was not modified.\n");
+}
+
+TEST_F(FinalWriteTest, InsertionBeforeTheHeadTextsIsAnInternalError) {
+    out.reset();
+    out.append("<style>");
+    out.mark_style_position();  // before the head start tag that comes later
+    out.append("<title>T</title>");
+    out.mark_title_end();
+    out.append("<head>");
+    out.mark_head_position();
+    head.charset_declaration = "<meta charset=\"utf-8\">\n";
+    std::string style = ".a{b:c;}\n";
+    EXPECT_THROW(write(&style), FileAbandoned);
+    EXPECT_NE(log.text().find("Error: Internal error: Computation error (negative offset).\n"),
+              std::string::npos);
+}
+
+TEST_F(FinalWriteTest, AFailedWriteIsReported) {
+    testing::write_file(dir.file("in"), "x");
+    platform::File read_only = platform::open_for_reading(dir.file("in"));
+    TextWriter writer(read_only);
+    out.reset();
+    out.append(std::string(300000, 'p'));
+    EXPECT_THROW(write_document(writer, out, head, nullptr, nullptr, diagnostics), FileAbandoned);
+    EXPECT_NE(log.text().find("Error: Error writing to output file.\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quorlix
