@@ -26,6 +26,7 @@ class LogSink final : public quorlix::OutputSink {
 public:
     explicit LogSink(std::FILE* copy) : copy_(copy) {}
     void write(std::string_view text) override {
+        if (text.empty()) return;
         std::fwrite(text.data(), 1, text.size(), stdout);
         if (copy_ != nullptr) std::fwrite(text.data(), 1, text.size(), copy_);
     }
