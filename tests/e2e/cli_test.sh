@@ -55,5 +55,5 @@ check "--help shows the usage" grep -q '^Usage: quorlix' out.txt
 "$quorlix" --log /nonexistent/dir/run.log four.html > /dev/null 2> err.txt
 check "an unwritable log is refused" test $? -eq 2
 
-echo "$((checks - failures)) passed, $failures failed"
+echo "command-line checks: $((checks - failures)) of $checks passed"
 test "$failures" -eq 0

@@ -1,0 +1,130 @@
+#!/usr/bin/env bash
+# The project's test command: installs what the builds need, then builds and
+# tests every platform in turn:
+#   linux       native g++ build
+#   linux-asan  native build with AddressSanitizer and UndefinedBehaviorSanitizer
+#   windows     MinGW-w64 cross build, its tests run under Wine
+#
+#   bash scripts/test.sh                 # all three
+#   bash scripts/test.sh linux windows   # only these presets
+#
+# Exits non-zero when a build or a test fails. The last line sums all runs as
+# "N passed, N failed" (a configure or build step that fails counts as one
+# failure, since its tests could not run).
+set -uo pipefail
+
+cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 1
+ROOT=$PWD
+LOG_DIR="$ROOT/build/logs"
+JOBS=2   # the machines have 2 cores
+
+if [ "$#" -gt 0 ]; then
+  PRESETS=("$@")
+else
+  PRESETS=(linux linux-asan windows)
+fi
+
+started=$SECONDS
+total_passed=0
+total_failed=0
+status=0
+summary=()
+
+banner() { printf '\n==== %s ====\n' "$*"; }
+
+# Sets RAN, PASSED, FAILED from a ctest log, and FAILED_NAMES.
+parse_ctest_log() {
+  local line
+  RAN=0 PASSED=0 FAILED=0 FAILED_NAMES=""
+  line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -n 1)
+  if [ -n "$line" ]; then
+    FAILED=$(sed -E 's/.* ([0-9]+) tests? failed out of.*/\1/' <<<"$line")
+    RAN=$(sed -E 's/.*failed out of ([0-9]+).*/\1/' <<<"$line")
+    PASSED=$((RAN - FAILED))
+  fi
+  FAILED_NAMES=$(sed -n '/^The following tests FAILED:/,/^[^[:space:]]/p' "$1" \
+                 | grep -E '^[[:space:]]+[0-9]+ - ' | sed -E 's/^[[:space:]]+[0-9]+ - /    /')
+}
+
+# run_platform PRESET LABEL
+run_platform() {
+  local preset=$1 label=$2 t0=$SECONDS t_build t_test rc log
+  local where="ran" wine_note=""
+  banner "$label: configure ($preset)"
+  if ! cmake --preset "$preset"; then
+    summary+=("$label: configure FAILED, no test ran")
+    total_failed=$((total_failed + 1)); status=1; return
+  fi
+  banner "$label: build"
+  if ! cmake --build --preset "$preset" -j "$JOBS"; then
+    summary+=("$label: build FAILED after $((SECONDS - t0)) s, no test ran")
+    total_failed=$((total_failed + 1)); status=1; return
+  fi
+  t_build=$((SECONDS - t0))
+
+  if [ "$preset" = windows ]; then
+    where="ran under $(wine --version 2>/dev/null || echo Wine)"
+    banner "$label: starting Wine"
+    local tw=$SECONDS
+    # shellcheck source=scripts/wine-env.sh
+    source "$ROOT/scripts/wine-env.sh"
+    if ! { quorlix_wine_env "$ROOT/build/windows" && quorlix_wine_start; }; then
+      quorlix_wine_stop
+      summary+=("$label: Wine could not be started, no test ran")
+      total_failed=$((total_failed + 1)); status=1; return
+    fi
+    wine_note=", Wine start $((SECONDS - tw)) s"
+  fi
+
+  banner "$label: test"
+  local t1=$SECONDS
+  log="$LOG_DIR/ctest-$preset.log"
+  ctest --preset "$preset" 2>&1 | tee "$log"
+  rc=${PIPESTATUS[0]}
+  t_test=$((SECONDS - t1))
+  if [ "$preset" = windows ]; then
+    quorlix_wine_stop
+  fi
+
+  parse_ctest_log "$log"
+  if [ "$rc" -ne 0 ] && [ "$FAILED" -eq 0 ]; then
+    # ctest failed without a failing test (no test found, discovery error).
+    FAILED=1
+  fi
+  if [ "$RAN" -eq 0 ]; then
+    FAILED=$((FAILED > 0 ? FAILED : 1))
+  fi
+  total_passed=$((total_passed + PASSED))
+  total_failed=$((total_failed + FAILED))
+  [ "$rc" -eq 0 ] && [ "$FAILED" -eq 0 ] || status=1
+  summary+=("$label: $RAN tests $where, $PASSED passed, $FAILED failed (build ${t_build} s${wine_note}, tests ${t_test} s)")
+  if [ -n "$FAILED_NAMES" ]; then
+    summary+=("  failed:" "$FAILED_NAMES")
+  fi
+}
+
+trap 'if declare -F quorlix_wine_stop >/dev/null; then quorlix_wine_stop; fi' EXIT
+trap 'exit 130' INT TERM
+
+banner "setup"
+if ! bash "$ROOT/scripts/setup.sh"; then
+  echo "setup.sh failed"
+  echo "0 passed, 1 failed"
+  exit 1
+fi
+mkdir -p "$LOG_DIR"
+
+for preset in "${PRESETS[@]}"; do
+  case "$preset" in
+    linux)      run_platform linux "Linux" ;;
+    linux-asan) run_platform linux-asan "Linux (ASan+UBSan)" ;;
+    windows)    run_platform windows "Windows (MinGW-w64)" ;;
+    *) echo "unknown preset: $preset" >&2
+       summary+=("$preset: unknown preset"); total_failed=$((total_failed + 1)); status=1 ;;
+  esac
+done
+
+banner "summary ($((SECONDS - started)) s)"
+printf '%s\n' "${summary[@]}"
+echo "$total_passed passed, $total_failed failed"
+exit "$status"
