@@ -89,6 +89,35 @@ public:
     bool body_seen = false;
     bool cell_alignment = false;
     bool is_header_cell = false;
+    // The character set declaration was decided (by the first content-type
+    // meta with a charset); later ones are ignored.
+    bool charset_declared = false;
+
+    // The attribute whose value is being read, for messages, and what a
+    // converted value turns into.
+    const char* value_attribute = "";
+    const char* value_property = "";
+    // A colour value becomes a rule of its own when it has a selector.
+    const char* color_selector = nullptr;
+
+    // meta and link tags being rebuilt.
+    struct MetaFlags {
+        bool content_type = false;
+        bool viewport = false;
+        bool keep = true;
+    } meta;
+    struct LinkFlags {
+        bool style_sheet = false;
+        bool default_type = false;
+        bool keep = true;
+        bool obsolete_relation = false;
+    } link;
+
+    // An obsolete element being replaced: its old and new names, and for a
+    // renamed element whether compact is deleted (else refused).
+    const char* old_element = "";
+    const char* new_element = "";
+    bool compact_allowed = false;
 
     char saved_quote = '"';
 

@@ -69,6 +69,138 @@ void finish_quoted_value(Document& d, std::string_view text, std::string_view at
     d.resume_echo();
 }
 
+void begin_copied_attribute(Document& d, std::string_view text) {
+    d.out.append(text);
+    d.save_quote(text.back());
+}
+
+void begin_buffered_attribute(Document& d, std::string_view text) {
+    d.element.tag.append(text);
+    d.save_quote(text.back());
+}
+
+void begin_dropped_attribute(Document& d, std::string_view text) {
+    d.suppress_echo();
+    d.save_quote(text.back());
+}
+
+void begin_class_attribute(Document& d, std::string_view text) {
+    d.save_quote(text.back());
+    d.push_echo(d.element.class_value);
+}
+
+void begin_converted_value(Document& d, std::string_view text, const char* attribute) {
+    d.save_quote(text.back());
+    d.suppress_echo();
+    d.value_attribute = attribute;
+}
+
+void begin_element_value(Document& d, std::string_view text, const char* attribute) {
+    d.styles.ensure_element_class(d.element);
+    begin_converted_value(d, text, attribute);
+}
+
+void keyword_value(Document& d, std::string_view text, std::string_view declaration) {
+    add_css(d, declaration);
+    finish_quoted_value(d, text, d.value_attribute);
+}
+
+void align_keyword(Document& d, std::string_view text, std::string_view declaration) {
+    d.styles.ensure_element_class(d.element);
+    keyword_value(d, text, declaration);
+}
+
+void align_char(Document& d, std::string_view text) {
+    if (!d.cell_alignment) invalid_value(d);
+    finish_quoted_value(d, text, "align");
+}
+
+void middle_alignment(Document& d, std::string_view text) {
+    add_css(d, "vertical-align:middle;");
+    if (!d.options.standard_css_only) add_css(d, "vertical-align:-moz-middle-with-baseline;");
+    finish_quoted_value(d, text, d.value_attribute);
+}
+
+void begin_color_value(Document& d, std::string_view text, const char* selector,
+                       const char* property, const char* attribute) {
+    if (selector == nullptr) {
+        begin_element_value(d, text, attribute);
+    } else {
+        begin_converted_value(d, text, attribute);
+    }
+    d.color_selector = selector;
+    d.value_property = property;
+}
+
+void read_color_value(Document& d, std::string_view text) {
+    std::string_view value = text.substr(0, text.size() - 1);
+    if (d.color_selector != nullptr) {
+        d.styles.add_selector_declaration(d.color_selector, d.value_property, value);
+    } else {
+        add_css(d, d.value_property);
+        add_css(d, value);
+        add_css(d, ";");
+    }
+    finish_quoted_value(d, text, d.value_attribute);
+}
+
+void begin_background_value(Document& d, std::string_view text) {
+    begin_element_value(d, text, "background");
+    d.element.background.reset();
+}
+
+bool read_background_value(Document& d, std::string_view text) {
+    char c = text[0];
+    if (text.size() == 1 && is_white_space(c)) d.diagnostics.error_quote_or_value("background");
+    if (!is_closing_quote(d, text)) {
+        d.element.background.append(text);
+        return false;
+    }
+    if (d.element.background.has_content()) {
+        add_css(d, "background-image:url(\"");
+        add_css(d, d.element.background.view());
+        add_css(d, "\");");
+    }
+    d.resume_echo();
+    return true;
+}
+
+void read_pixels(Document& d, std::string_view digits, const char* first, const char* second) {
+    for (const char* property : {first, second}) {
+        if (property == nullptr) continue;
+        add_css(d, property);
+        add_css(d, digits);
+        add_css(d, "px;");
+    }
+}
+
+void read_space(Document& d, std::string_view digits, const char* first, const char* second) {
+    if (digits == "0") {
+        add_css(d, first);
+        add_css(d, "0;");
+        add_css(d, second);
+        add_css(d, "0;");
+    } else {
+        read_pixels(d, digits, first, second);
+    }
+}
+
+void end_converted_value(Document& d, std::string_view quote) {
+    finish_quoted_value(d, quote, d.value_attribute);
+}
+
+void read_length(Document& d, std::string_view text, const char* property) {
+    std::string_view value = text.substr(0, text.size() - 1);
+    add_css(d, property);
+    add_css(d, value);
+    add_css(d, value.back() == '%' ? ";" : "px;");
+    finish_quoted_value(d, text, d.value_attribute);
+}
+
+void invalid_value(Document& d) { d.diagnostics.error_quote_or_value(d.value_attribute); }
+
+void asterisk_units(Document& d) { d.diagnostics.error_asterisk_units(d.value_attribute); }
+
 void unanticipated(Document& d) { d.diagnostics.error_internal(messages::unanticipated_input); }
 
 }  // namespace quorlix::rules

@@ -26,6 +26,58 @@ bool read_class_value(Document& d, std::string_view text);
 bool read_id_value(Document& d, std::string_view text);
 bool read_name_value(Document& d, std::string_view text);
 
+// The start of an attribute, matched up to its opening quote, which becomes
+// the saved quote. The scanner then reads the value in the matching
+// condition.
+void begin_copied_attribute(Document& d, std::string_view text);    // copied_value
+void begin_buffered_attribute(Document& d, std::string_view text);  // buffered_value
+void begin_dropped_attribute(Document& d, std::string_view text);   // dropped_value
+void begin_class_attribute(Document& d, std::string_view text);     // class_attr_value
+
+// The start of a value that is converted to CSS: the quote is saved, echo is
+// suppressed and the attribute is remembered for messages. The element form
+// also gives the element its generated class.
+void begin_converted_value(Document& d, std::string_view text, const char* attribute);
+void begin_element_value(Document& d, std::string_view text, const char* attribute);
+
+// A converted value that ends with its quote (keyword values, colours):
+// appends the declaration, then checks the quote.
+void keyword_value(Document& d, std::string_view text, std::string_view declaration);
+
+// An alignment keyword of an element that has not drawn its class yet.
+void align_keyword(Document& d, std::string_view text, std::string_view declaration);
+// align="char": accepted (and dropped) only on table rows, sections and cells.
+void align_char(Document& d, std::string_view text);
+// middle alignment of images and objects, with its vendor fallback.
+void middle_alignment(Document& d, std::string_view text);
+
+// Colour values: with a selector they become a rule of their own, otherwise a
+// declaration of the element.
+void begin_color_value(Document& d, std::string_view text, const char* selector,
+                       const char* property, const char* attribute);
+void read_color_value(Document& d, std::string_view text);
+
+// Background values collect a URL.
+void begin_background_value(Document& d, std::string_view text);
+bool read_background_value(Document& d, std::string_view text);
+
+// Digits of a space or margin value, and the quote that ends it.
+void read_pixels(Document& d, std::string_view digits, const char* first, const char* second);
+void read_space(Document& d, std::string_view digits, const char* first, const char* second);
+void end_converted_value(Document& d, std::string_view quote);
+
+// Widths and heights: digits followed by % or nothing, then the quote.
+void read_length(Document& d, std::string_view text, const char* property);
+
+// Values outside what an attribute accepts.
+[[noreturn]] void invalid_value(Document& d);
+[[noreturn]] void asterisk_units(Document& d);
+
+// Appends a declaration to the element's CSS.
+inline void add_css(Document& d, std::string_view declaration) {
+    d.element.element_css.append(declaration);
+}
+
 // A closing quote of a value that is being converted: the quote must be the
 // saved one, then echo resumes and the scanner pops its state.
 void finish_quoted_value(Document& d, std::string_view text, std::string_view attribute);

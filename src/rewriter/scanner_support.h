@@ -4,6 +4,8 @@
 #pragma once
 
 #include "rewriter/document.h"
+#include "rewriter/element_rules.h"
+#include "rewriter/head_rules.h"
 #include "rewriter/rule_actions.h"
 
 #include <cstddef>

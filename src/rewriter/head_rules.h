@@ -1,0 +1,33 @@
+// The document prologue and head: meta and link tags are rebuilt in the tag
+// buffer and written (or dropped) when their end is read; the content-type
+// meta becomes the character set declaration.
+#pragma once
+
+#include "rewriter/document.h"
+
+#include <string_view>
+
+namespace quorlix::rules {
+
+void begin_meta(Document& d);
+// A quote inside the content value; true when it ends the value.
+bool meta_content_quote(Document& d, std::string_view quote);
+void meta_content_text(Document& d, std::string_view text);
+void meta_charset_name(Document& d, std::string_view name);
+void end_meta(Document& d, std::string_view text);
+
+void begin_link(Document& d);
+void begin_link_relation(Document& d, std::string_view text);
+void link_relation_word(Document& d, std::string_view word);
+void link_obsolete_relation(Document& d);
+// prev, previous and next: kept unless the job drops them.
+void link_sequence_relation(Document& d, std::string_view word);
+void end_link_relation(Document& d, std::string_view quote);
+void end_link(Document& d, std::string_view text);
+
+void begin_body(Document& d, std::string_view text);
+// The end of a start tag whose rules collect CSS or classes: the class
+// attribute, then the matched end (or ">").
+void end_converted_tag(Document& d, std::string_view end = ">");
+
+}  // namespace quorlix::rules
