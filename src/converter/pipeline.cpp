@@ -4,6 +4,7 @@
 #include "converter/paths.h"
 #include "converter/screening.h"
 #include "output/final_write.h"
+#include "output/table_pass.h"
 #include "platform/platform.h"
 #include "platform/text_stream.h"
 #include "rewriter/document.h"
@@ -59,7 +60,7 @@ void convert_into(platform::File& input_file, platform::File& temporary_file,
 
     try {
         write_document(writer, document.out, document.head, document.styles.style_text_result(),
-                       nullptr, diagnostics);
+                       document.table_footer_seen ? table_pass : nullptr, diagnostics);
     } catch (const OutOfMemory& failure) {
         diagnostics.error_no_memory(failure.detail);
     }

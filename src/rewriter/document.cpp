@@ -11,7 +11,7 @@ void Document::begin() {
     element.begin_element();
     link_relation.reset();
     font_face.reset();
-    form_accept.reset();
+    form_accept_buffer.reset();
 }
 
 void Document::end() {

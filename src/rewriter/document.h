@@ -6,6 +6,7 @@
 
 #include "converter/diagnostics.h"
 #include "converter/options.h"
+#include "layout/frameset.h"
 #include "output/buffers.h"
 #include "output/final_write.h"
 #include "platform/text_stream.h"
@@ -83,7 +84,7 @@ public:
     // Document-wide buffers of the rule families.
     DeferredBuffer link_relation;
     DeferredBuffer font_face;
-    DeferredBuffer form_accept;
+    DeferredBuffer form_accept_buffer;
 
     // Document-wide flags.
     bool body_seen = false;
@@ -112,6 +113,35 @@ public:
         bool keep = true;
         bool obsolete_relation = false;
     } link;
+
+    // A table start tag: which attributes were converted and what they say
+    // about its borders.
+    struct TableFlags {
+        bool border_seen = false;
+        bool border_zero = true;
+        bool outer_sides_seen = false;
+        int outer_sides_code = 0;
+        bool rules_seen = false;
+        int rules_code = 0;
+        bool align_seen = false;
+        bool spacing_seen = false;
+        bool padding_seen = false;
+    } table;
+    // A colour value of bordercolor goes to the table and its cells and groups.
+    bool color_spreads_to_table = false;
+    // An hr whose colour was given: noshade adds no grey.
+    bool hr_colour_given = false;
+
+    // Forms: the open form and the accept list it hands to its file inputs.
+    bool form_open = false;
+    std::optional<std::string> form_accept;
+    bool is_file_input = false;
+    bool input_has_accept = false;
+    // A border value belongs to an img (else to an object).
+    bool border_is_image = false;
+
+    // Open framesets and the rows and cols lists being read.
+    Framesets framesets;
 
     // An obsolete element being replaced: its old and new names, and for a
     // renamed element whether compact is deleted (else refused).

@@ -130,11 +130,19 @@ void begin_color_value(Document& d, std::string_view text, const char* selector,
     }
     d.color_selector = selector;
     d.value_property = property;
+    d.color_spreads_to_table = false;
 }
 
 void read_color_value(Document& d, std::string_view text) {
     std::string_view value = text.substr(0, text.size() - 1);
-    if (d.color_selector != nullptr) {
+    if (d.color_spreads_to_table) {
+        for (DeferredBuffer* buffer : {&d.element.element_css, &d.element.colgroup_css,
+                                       &d.element.rowgroup_css, &d.element.cell_css}) {
+            buffer->append("border-color:");
+            buffer->append(value);
+            buffer->append(";");
+        }
+    } else if (d.color_selector != nullptr) {
         d.styles.add_selector_declaration(d.color_selector, d.value_property, value);
     } else {
         add_css(d, d.value_property);
@@ -201,6 +209,5 @@ void invalid_value(Document& d) { d.diagnostics.error_quote_or_value(d.value_att
 
 void asterisk_units(Document& d) { d.diagnostics.error_asterisk_units(d.value_attribute); }
 
-void unanticipated(Document& d) { d.diagnostics.error_internal(messages::unanticipated_input); }
 
 }  // namespace quorlix::rules

@@ -82,7 +82,4 @@ inline void add_css(Document& d, std::string_view declaration) {
 // saved one, then echo resumes and the scanner pops its state.
 void finish_quoted_value(Document& d, std::string_view text, std::string_view attribute);
 
-// A byte that no rule of its condition expects.
-[[noreturn]] void unanticipated(Document& d);
-
 }  // namespace quorlix::rules

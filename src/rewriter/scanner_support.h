@@ -3,6 +3,10 @@
 // families. Included by the scanner definitions only.
 #pragma once
 
+#include "converter/messages.h"
+#include "layout/frameset.h"
+#include "layout/table_rules.h"
+#include "rewriter/form_rules.h"
 #include "rewriter/document.h"
 #include "rewriter/element_rules.h"
 #include "rewriter/head_rules.h"

@@ -1,0 +1,61 @@
+// The table section pass: copies the end of the converted document to the
+// output file unchanged, except that every tfoot section (with its
+// indentation and the line break after it) is held back and written just
+// before the end tag of its table, where HTML5 wants it.
+#pragma once
+
+#include "converter/diagnostics.h"
+#include "output/buffers.h"
+#include "platform/text_stream.h"
+
+#include <array>
+#include <string_view>
+#include <vector>
+
+namespace quorlix {
+
+class TablePass {
+public:
+    static constexpr int max_depth = 5;
+
+    TablePass(TextWriter& file, Diagnostics& diagnostics) : file_(file), diagnostics_(diagnostics) {}
+
+    // Scans the text to its end; every failure is a fatal diagnostic.
+    void run(std::string_view text);
+
+    // Where scanned text goes: to the innermost table (from depth + offset
+    // down) that is collecting its footer, else to the file.
+    void route_text(std::string_view text, int offset = 0);
+    void table_open();
+    void table_close();
+    void tfoot_open();
+    void tfoot_close();
+    // At the end of the text: footers of tables left open go out in order.
+    void flush_open_tables();
+
+    // The scanner's saved start conditions.
+    void push_state(int condition) { states_.push_back(condition); }
+    int pop_state();
+
+    // What the scanner reads: the text, in pieces.
+    std::size_t read(char* buffer, std::size_t size);
+    Diagnostics& diagnostics() { return diagnostics_; }
+
+private:
+    struct Table {
+        bool in_tfoot = false;
+        DeferredBuffer footer;
+    };
+
+    TextWriter& file_;
+    Diagnostics& diagnostics_;
+    std::array<Table, max_depth> tables_;
+    int depth_ = -1;
+    std::vector<int> states_;
+    std::string_view input_;
+};
+
+// The final write's hook for documents with a table footer.
+void table_pass(std::string_view rest, TextWriter& file, Diagnostics& diagnostics);
+
+}  // namespace quorlix

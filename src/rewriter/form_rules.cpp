@@ -1,0 +1,108 @@
+#include "rewriter/form_rules.h"
+
+#include "converter/messages.h"
+#include "rewriter/head_rules.h"
+#include "rewriter/rule_actions.h"
+
+namespace quorlix::rules {
+
+void begin_form(Document& d, std::string_view text) {
+    if (d.form_open) d.diagnostics.error_plain(messages::nested_form);
+    d.form_open = true;
+    d.begin_element();
+    d.out.append(text);
+}
+
+void begin_form_accept(Document& d, std::string_view text) {
+    begin_converted_value(d, text, "accept");
+    d.form_accept_buffer.reset();
+}
+
+bool read_form_accept(Document& d, std::string_view text) {
+    if (text.size() != 1 || !d.is_saved_quote(text[0])) {
+        d.form_accept_buffer.append(text);
+        return false;
+    }
+    if (!d.form_accept) d.form_accept = std::string(d.form_accept_buffer.view());
+    d.resume_echo();
+    return true;
+}
+
+void end_form(Document& d, std::string_view text) {
+    d.out.append(text);
+    if (!d.form_open) d.diagnostics.error_plain(messages::form_without_form);
+    d.form_accept.reset();
+    d.form_open = false;
+    d.is_file_input = false;
+    d.input_has_accept = false;
+}
+
+void begin_input(Document& d, std::string_view text) {
+    d.begin_element();
+    d.is_file_input = false;
+    d.input_has_accept = false;
+    d.out.append(text);
+}
+
+void begin_input_type(Document& d, std::string_view text) {
+    begin_copied_attribute(d, text);
+    d.element.tag.reset();  // collects the type value
+}
+
+bool read_input_type(Document& d, std::string_view text) {
+    d.out.append(text);
+    if (text.size() != 1 || !d.is_saved_quote(text[0])) {
+        d.element.tag.append(text);
+        return false;
+    }
+    std::string_view type = d.element.tag.view();
+    d.is_file_input = type.size() >= 4 && type.substr(type.size() - 4) == "file";
+    return true;
+}
+
+void end_input(Document& d) {
+    if (d.form_accept && d.is_file_input && !d.input_has_accept) {
+        d.out.append(" accept=\"");
+        d.out.append(*d.form_accept);
+        d.out.append_char('"');
+    }
+    d.input_has_accept = false;
+    end_converted_tag(d);
+}
+
+void begin_border(Document& d, std::string_view text, bool image) {
+    begin_converted_value(d, text, "border");
+    d.border_is_image = image;
+}
+
+void border_digits(Document& d, std::string_view text) {
+    std::string_view digits = text.substr(0, text.size() - 1);
+    if (digits == "0") {
+        if (!(d.border_is_image && d.options.delete_img_border)) {
+            d.styles.ensure_element_class(d.element);
+            add_css(d, "border:0;");
+        }
+    } else {
+        d.styles.ensure_element_class(d.element);
+        add_css(d, "border:");
+        add_css(d, digits);
+        add_css(d, "px solid #000;");
+    }
+    end_converted_value(d, text);
+}
+
+void end_named_element(Document& d, const char* element) {
+    if (d.element.name_seen) {
+        d.diagnostics.warning_name_to_id(element);
+        d.styles.emit_id_from_name(d.out, d.element);
+    }
+    end_converted_tag(d);
+}
+
+void object_attribute(Document& d, std::string_view text) {
+    std::size_t start = text.find_first_not_of(" \t\n\r\f");
+    std::size_t end = text.find_first_of(" \t\n\r\f=", start);
+    d.diagnostics.error_object_attribute(text.substr(start, end - start));
+}
+
+}  // namespace quorlix::rules
