@@ -1,0 +1,88 @@
+// The parts of process.h that are the same on every platform.
+#include "platform/process.h"
+
+namespace quorlix::platform {
+
+namespace {
+char fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+}  // namespace
+
+OwnedHandle& OwnedHandle::operator=(OwnedHandle&& other) noexcept {
+    if (this != &other) {
+        close();
+        handle_ = other.release();
+    }
+    return *this;
+}
+
+SharedMemory::SharedMemory(SharedMemory&& other) noexcept
+    : data_(other.data_), size_(other.size_), handle_(other.handle_) {
+    other.data_ = nullptr;
+    other.size_ = 0;
+    other.handle_ = no_handle;
+}
+
+SharedMemory& SharedMemory::operator=(SharedMemory&& other) noexcept {
+    if (this != &other) {
+        reset();
+        data_ = other.data_;
+        size_ = other.size_;
+        handle_ = other.handle_;
+        other.data_ = nullptr;
+        other.size_ = 0;
+        other.handle_ = no_handle;
+    }
+    return *this;
+}
+
+SharedMemory::~SharedMemory() { reset(); }
+
+ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
+    if (this != &other) {
+        if (process_ != no_handle) wait();
+        process_ = other.process_;
+        other.process_ = no_handle;
+    }
+    return *this;
+}
+
+ChildProcess::~ChildProcess() {
+    if (process_ != no_handle) wait();
+}
+
+std::string command_line_for(const std::string& program, const std::string& argument) {
+    // The converter looks for its argument right after the program name, so
+    // a path with blanks must stay one word.
+    bool quote = program.find_first_of(" \t") != std::string::npos;
+    std::string line;
+    if (quote) line += '"';
+    line += program;
+    if (quote) line += '"';
+    line += ' ';
+    line += argument;
+    return line;
+}
+
+bool wildcard_match(std::string_view pattern, std::string_view name) {
+    // Iterative matching with one backtrack point for the last '*'.
+    std::size_t p = 0, n = 0;
+    std::size_t star = std::string_view::npos, star_n = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || fold(pattern[p]) == fold(name[n]))) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            star_n = n;
+        } else if (star != std::string_view::npos) {
+            p = star + 1;
+            n = ++star_n;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
+}  // namespace quorlix::platform
