@@ -1,0 +1,200 @@
+#include "supervisor/settings_block.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace quorlix::block {
+
+namespace {
+
+template <typename T>
+void put(std::span<unsigned char> block, std::size_t offset, T value) {
+    std::memcpy(block.data() + offset, &value, sizeof value);
+}
+
+template <typename T>
+T get(std::span<const unsigned char> block, std::size_t offset) {
+    T value;
+    std::memcpy(&value, block.data() + offset, sizeof value);
+    return value;
+}
+
+void put_flag(std::span<unsigned char> block, std::size_t offset, bool on) {
+    put<std::int32_t>(block, offset, on ? 1 : 0);
+}
+
+bool get_flag(std::span<const unsigned char> block, std::size_t offset) {
+    return get<std::int32_t>(block, offset) != 0;
+}
+
+// The text of a NUL-terminated field; none when the field holds no NUL.
+std::optional<std::string> get_text(std::span<const unsigned char> block, std::size_t offset,
+                                    std::size_t field) {
+    const unsigned char* begin = block.data() + offset;
+    const unsigned char* end = std::find(begin, begin + field, '\0');
+    if (end == begin + field) return std::nullopt;
+    return std::string(begin, end);
+}
+
+}  // namespace
+
+void fill(std::span<unsigned char> block, const ConversionOptions& options,
+          std::int64_t mapping_handle) {
+    const std::uint64_t extra_size = options.extra_data.size();
+    std::memcpy(block.data() + at::magic, magic, sizeof magic);
+    put<std::int32_t>(block, at::version, format_version);
+    put<std::uint64_t>(block, at::total_size, fixed_size + extra_size);
+    put<std::int64_t>(block, at::mapping_handle, mapping_handle);
+
+    put_flag(block, at::warn_element_replaced, options.warn_element_replaced);
+    put_flag(block, at::warn_name_to_id, options.warn_name_to_id);
+    put_flag(block, at::warn_frame_attribute, options.warn_frame_attribute);
+    put_flag(block, at::warn_center_alignment, options.warn_center_alignment);
+    put_flag(block, at::warn_charset, options.warn_charset);
+    put_flag(block, at::verbose, options.verbose);
+
+    // A prefix longer than the field arrives as its first 63 characters.
+    std::size_t prefix = std::min(options.class_prefix.size(), class_prefix_field - 1);
+    std::memcpy(block.data() + at::class_prefix, options.class_prefix.data(), prefix);
+    block[at::class_prefix + prefix] = '\0';
+    block[at::class_prefix + class_prefix_field - 1] = '\0';
+
+    put_flag(block, at::drop_prev_next_links, options.drop_prev_next_links);
+    put_flag(block, at::delete_img_border, options.delete_img_border);
+    put_flag(block, at::standard_css_only, options.standard_css_only);
+    put_flag(block, at::delete_td_scope, options.delete_td_scope);
+    put_flag(block, at::move_viewport_meta, options.move_viewport_meta);
+    put_flag(block, at::no_backup, options.no_backup);
+
+    const std::size_t dir_length = options.output_dir.size();
+    put<std::uint64_t>(block, at::output_dir_length, dir_length);
+    block[at::output_dir] = '\0';
+    put<std::int32_t>(block, at::output_dir_overflow, 0);
+    if (dir_length >= path_field) {
+        put<std::int32_t>(block, at::output_dir_overflow, 1);
+    } else if (dir_length > 0) {
+        std::memcpy(block.data() + at::output_dir, options.output_dir.c_str(), dir_length + 1);
+    }
+
+    put<std::int64_t>(block, at::pipe_handle, -1);
+    block[at::file_name] = '\0';
+    put<std::int32_t>(block, at::file_name_overflow, 0);
+    put<std::int32_t>(block, at::redirect_result, 0);
+
+    put<std::uint64_t>(block, at::extra_size, extra_size);
+    put<std::int64_t>(block, at::extra_value, options.extra_value);
+    put<std::int32_t>(block, at::extra_int1, options.extra_int1);
+    put<std::int32_t>(block, at::extra_int2, options.extra_int2);
+    if (extra_size > 0) {
+        std::memcpy(block.data() + at::extra_data, options.extra_data.data(), extra_size);
+    }
+}
+
+bool store_file_name(std::span<unsigned char> block, std::string_view path) {
+    if (path.size() >= path_field) return false;
+    std::memcpy(block.data() + at::file_name, path.data(), path.size());
+    block[at::file_name + path.size()] = '\0';
+    return true;
+}
+
+void store_pipe_handle(std::span<unsigned char> block, std::int64_t handle) {
+    put<std::int64_t>(block, at::pipe_handle, handle);
+}
+
+std::int64_t pipe_handle(std::span<const unsigned char> block) {
+    return get<std::int64_t>(block, at::pipe_handle);
+}
+
+std::int32_t redirect_result(std::span<const unsigned char> block) {
+    return get<std::int32_t>(block, at::redirect_result);
+}
+
+void store_redirect_result(std::span<unsigned char> block, std::int32_t result) {
+    put<std::int32_t>(block, at::redirect_result, result);
+}
+
+std::optional<std::int64_t> parse_handle(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    // Accumulate as a negative number so that the smallest value fits.
+    constexpr std::int64_t lowest = std::numeric_limits<std::int64_t>::min();
+    std::int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        int digit = text[i] - '0';
+        if (value < (lowest + digit) / 10) return std::nullopt;
+        value = value * 10 - digit;
+    }
+    if (negative) return value;
+    if (value == lowest) return std::nullopt;
+    return -value;
+}
+
+bool is_acceptable(std::span<const unsigned char> region, std::int64_t handle) {
+    if (region.size() < fixed_size) return false;
+    if (std::memcmp(region.data() + at::magic, magic, sizeof magic) != 0) return false;
+    if (get<std::int32_t>(region, at::version) != format_version) return false;
+    if (get<std::uint64_t>(region, at::total_size) < 8) return false;
+    if (get<std::int64_t>(region, at::mapping_handle) != handle) return false;
+    // The extra data must lie inside what is mapped.
+    return get<std::uint64_t>(region, at::extra_size) <= region.size() - fixed_size;
+}
+
+Contents read(std::span<const unsigned char> region) {
+    Contents c;
+    ConversionOptions& o = c.options;
+    o.warn_element_replaced = get_flag(region, at::warn_element_replaced);
+    o.warn_name_to_id = get_flag(region, at::warn_name_to_id);
+    o.warn_frame_attribute = get_flag(region, at::warn_frame_attribute);
+    o.warn_center_alignment = get_flag(region, at::warn_center_alignment);
+    o.warn_charset = get_flag(region, at::warn_charset);
+    o.verbose = get_flag(region, at::verbose);
+    c.pipe_handle = get<std::int64_t>(region, at::pipe_handle);
+
+    const unsigned char* prefix = region.data() + at::class_prefix;
+    o.class_prefix.assign(prefix, std::find(prefix, prefix + class_prefix_field - 1, '\0'));
+
+    o.drop_prev_next_links = get_flag(region, at::drop_prev_next_links);
+    o.delete_img_border = get_flag(region, at::delete_img_border);
+    o.standard_css_only = get_flag(region, at::standard_css_only);
+    o.delete_td_scope = get_flag(region, at::delete_td_scope);
+    o.move_viewport_meta = get_flag(region, at::move_viewport_meta);
+    o.no_backup = get_flag(region, at::no_backup);
+
+    // A path field without its NUL did not fit either.
+    if (get<std::uint64_t>(region, at::output_dir_length) != 0) {
+        auto dir = get_text(region, at::output_dir, path_field);
+        c.output_dir_overflow = get_flag(region, at::output_dir_overflow) || !dir;
+        if (dir) o.output_dir = std::move(*dir);
+    }
+    if (region[at::file_name] != '\0') {
+        auto name = get_text(region, at::file_name, path_field);
+        c.file_name_overflow = get_flag(region, at::file_name_overflow) || !name;
+        if (name) c.file_name = std::move(*name);
+    }
+
+    const std::uint64_t extra_size = get<std::uint64_t>(region, at::extra_size);
+    o.extra_value = get<std::int64_t>(region, at::extra_value);
+    o.extra_int1 = get<std::int32_t>(region, at::extra_int1);
+    o.extra_int2 = get<std::int32_t>(region, at::extra_int2);
+    const unsigned char* extra = region.data() + at::extra_data;
+    o.extra_data.assign(extra, extra + extra_size);
+    return c;
+}
+
+}  // namespace quorlix::block
+
+namespace quorlix {
+
+std::optional<SettingsBlock> SettingsBlock::create(const ConversionOptions& options) {
+    const std::size_t size = block::fixed_size + options.extra_data.size();
+    auto memory = platform::SharedMemory::create(size);
+    if (!memory) return std::nullopt;
+    SettingsBlock settings(std::move(*memory), size);
+    block::fill(settings.bytes(), options, settings.handle());
+    return settings;
+}
+
+}  // namespace quorlix
