@@ -97,6 +97,8 @@ int convert_opened(const std::string& input, const ConversionNames& names,
             std::string line = input;
             if (output_dir_mode) line += " -> " + names.target;
             diagnostics.progress_stream().write(line + "... ");
+            // The log shows which file is being converted while it is.
+            diagnostics.progress_stream().flush();
         }
         try {
             convert_into(input_file, temporary_file, options, diagnostics);

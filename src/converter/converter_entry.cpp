@@ -1,0 +1,103 @@
+#include "converter/converter_entry.h"
+
+#include "converter/messages.h"
+#include "converter/pipeline.h"
+#include "platform/process.h"
+#include "supervisor/settings_block.h"
+
+#include <cstdio>
+#include <memory>
+#include <new>
+
+namespace quorlix {
+
+namespace {
+
+struct StreamCloser {
+    void operator()(std::FILE* stream) const { std::fclose(stream); }
+};
+using Stream = std::unique_ptr<std::FILE, StreamCloser>;
+
+// Prints one of the errors of loading; they end the process with status 1.
+int startup_failure(Diagnostics& diagnostics, const char* detail) {
+    try {
+        if (detail == nullptr) {
+            diagnostics.startup_no_memory();
+        } else {
+            diagnostics.startup_internal_error(detail);
+        }
+    } catch (const FileAbandoned&) {
+    }
+    return 1;
+}
+
+}  // namespace
+
+std::optional<std::string_view> find_converter_argument(std::string_view argument_text) {
+    std::size_t i = 0;
+    while (i < argument_text.size() && (argument_text[i] == ' ' || argument_text[i] == '\t')) ++i;
+    std::string_view rest = argument_text.substr(i);
+    constexpr std::string_view marker = "-dch";
+    if (rest.size() <= marker.size() || rest.substr(0, marker.size()) != marker) {
+        return std::nullopt;
+    }
+    return rest.substr(marker.size());
+}
+
+std::optional<int> run_converter_process(std::string_view handle_text,
+                                         const ConvertFunction& convert) {
+    std::optional<std::int64_t> handle = block::parse_handle(handle_text);
+    if (!handle) return std::nullopt;
+    std::optional<platform::SharedMemory> memory =
+        platform::SharedMemory::open_inherited(*handle, block::fixed_size);
+    if (!memory) return std::nullopt;
+    std::span<unsigned char> region(memory->data(), memory->size());
+    // A refused block is unmapped and closed with nothing written into it.
+    if (!block::is_acceptable(region, *handle)) return std::nullopt;
+
+    Stream pipe_stream;
+    const std::int64_t pipe = block::pipe_handle(region);
+    if (pipe == -1) {
+        block::store_redirect_result(region, 0);
+    } else {
+        pipe_stream.reset(platform::open_pipe_stream(pipe));
+        block::store_redirect_result(region, pipe_stream ? 0 : -1);
+        // Nothing can be said without an output; the supervisor reads
+        // redirect_result and reports it.
+        if (!pipe_stream) return 1;
+    }
+    // Without a pipe (a converter started by hand) progress goes to standard
+    // output, errors and warnings to standard error.
+    FileSink progress(pipe_stream ? pipe_stream.get() : stdout);
+    FileSink errors(pipe_stream ? pipe_stream.get() : stderr);
+    const ConversionOptions defaults;
+    Diagnostics loading(defaults, errors, progress);
+
+    block::Contents contents;
+    try {
+        contents = block::read(region);
+    } catch (const std::bad_alloc&) {
+        memory.reset();
+        return startup_failure(loading, nullptr);
+    }
+    // The conversion runs with the block unmapped and its handle closed.
+    memory.reset();
+    if (contents.output_dir_overflow) return startup_failure(loading, messages::output_dir_overflow);
+    if (contents.file_name_overflow) return startup_failure(loading, messages::filename_overflow);
+    if (contents.file_name.empty()) return std::nullopt;
+
+    platform::shield_converter_process();
+    Diagnostics diagnostics(contents.options, errors, progress);
+    int status = convert(contents.file_name, contents.options, diagnostics) == 0 ? 0 : 1;
+    progress.flush();
+    errors.flush();
+    return status;
+}
+
+std::optional<int> run_converter_process(std::string_view handle_text) {
+    return run_converter_process(
+        handle_text, [](const std::string& file, const ConversionOptions& options,
+                        Diagnostics& diagnostics) { return convert_file(file, options, diagnostics); });
+}
+
+}  // namespace quorlix
