@@ -1,6 +1,118 @@
 #include "supervisor/conversion_run.h"
 
+#include "converter/paths.h"
+#include "platform/process.h"
+
+#include <new>
+
 namespace quorlix {
+
+namespace {
+
+bool same_directory_name(const std::string& a, const std::string& b) {
+    if (native_path_style == PathStyle::posix) return a == b;
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+class Run {
+public:
+    Run(const ConversionJob& job, OutputSink& log, const RunSettings& settings,
+        FileConverter& converter)
+        : job_(job), log_(log), settings_(settings), converter_(converter) {}
+
+    RunCounts counts;
+
+    bool abort_requested() const {
+        return settings_.abort_flag != nullptr && *settings_.abort_flag != 0;
+    }
+
+    void interrupted() {
+        log_.write(interrupted_message);
+        log_.flush();
+        counts.interrupted = true;
+    }
+
+    void convert(const std::string& path) {
+        ++counts.total;
+        if (converter_.convert_one_file(path, log_) == 0) {
+            ++counts.converted;
+        } else {
+            ++counts.failed;
+        }
+        log_.flush();
+    }
+
+    // Converts the directory's own files, extension by extension, then
+    // walks its subdirectories; false when the walk stopped early.
+    bool walk(const std::string& dir) {
+        for (const std::string& extension : job_.extensions) {
+            std::string pattern = *join_path(dir, "*", extension);
+            if (pattern.size() > max_pattern_length) {
+                log_.write(too_deep_message);
+                log_.write(dir);
+                log_.write("\n");
+                counts.stopped = true;
+                return false;
+            }
+            // The search is complete before the first file is converted, so
+            // that a converted file, written anew under its old name, is
+            // never found a second time.
+            for (const platform::DirectoryEntry& entry : platform::find_entries(pattern)) {
+                if (entry.is_directory) continue;
+                std::string path = *join_path(dir, entry.name, std::nullopt);
+                if (abort_requested()) {
+                    interrupted();
+                    return false;
+                }
+                convert(path);
+            }
+        }
+        for (const platform::DirectoryEntry& entry :
+             platform::find_entries(*join_path(dir, "*", std::nullopt))) {
+            if (!entry.is_directory || entry.name == "." || entry.name == "..") continue;
+            std::string sub = *join_path(dir, entry.name, std::nullopt);
+            if (is_excluded_directory(sub, job_.excluded_dirs)) {
+                if (settings_.verbose) {
+                    log_.write(sub);
+                    log_.write(skipped_directory_message);
+                }
+                continue;
+            }
+            if (!walk(sub)) return false;
+        }
+        return true;
+    }
+
+    void convert_files() {
+        for (const std::string& file : job_.files) {
+            if (abort_requested()) {
+                interrupted();
+                return;
+            }
+            convert(file);
+        }
+        log_summary(log_, counts, settings_.verbose);
+    }
+
+    void convert_site() {
+        if (walk(job_.site_directory)) log_summary(log_, counts, settings_.verbose);
+    }
+
+private:
+    const ConversionJob& job_;
+    OutputSink& log_;
+    const RunSettings& settings_;
+    FileConverter& converter_;
+};
+
+}  // namespace
 
 void write_banner(OutputSink& log) {
     log.write("\n---\n\n");
@@ -20,27 +132,51 @@ void log_summary(OutputSink& log, const RunCounts& counts, bool verbose) {
     log.write(line);
 }
 
-RunCounts run_files(const std::vector<std::string>& files, const ConvertOne& convert,
-                    OutputSink& log, bool verbose, const volatile std::sig_atomic_t* abort_flag) {
-    RunCounts counts;
-    for (const std::string& file : files) {
-        if (abort_flag != nullptr && *abort_flag) {
-            log.write(interrupted_message);
-            counts.interrupted = true;
-            log.flush();
-            return counts;
-        }
-        ++counts.total;
-        if (convert(file) == 0) {
-            ++counts.converted;
-        } else {
-            ++counts.failed;
-        }
-        log.flush();
+bool is_excluded_directory(const std::string& path, const std::vector<std::string>& excluded) {
+    for (const std::string& entry : excluded) {
+        if (same_directory_name(path, entry)) return true;
     }
-    log_summary(log, counts, verbose);
+    return false;
+}
+
+RunCounts perform_conversion_run(const ConversionJob& job, OutputSink& log,
+                                 const RunSettings& settings, const PrepareConverter& prepare) {
+    if (settings.banner) write_banner(log);
     log.flush();
-    return counts;
+    std::string message;
+    std::unique_ptr<FileConverter> converter = prepare(message);
+    if (!converter) {
+        log.write(message);
+        log.write("\n");
+        log.flush();
+        RunCounts counts;
+        counts.stopped = true;
+        return counts;
+    }
+    Run run(job, log, settings, *converter);
+    try {
+        if (!job.site_directory.empty()) {
+            run.convert_site();
+        } else {
+            run.convert_files();
+        }
+    } catch (const std::bad_alloc&) {
+        log.write(no_memory_message);
+        run.counts.stopped = true;
+    }
+    log.flush();
+    return run.counts;
+}
+
+void CrLfSink::write(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        if (c == '\n' && !after_cr_) out += '\r';
+        out += c;
+        after_cr_ = c == '\r';
+    }
+    target_.write(out);
 }
 
 }  // namespace quorlix

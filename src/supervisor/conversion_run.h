@@ -1,11 +1,16 @@
-// A conversion run: the banner, one conversion per file with the abort
-// looked at between files, and the summary line.
+// A conversion run: the banner, the preparation of the converter launch,
+// one conversion per file (the named files, or every matching file of a
+// website tree), the abort looked at between files, the summary line and the
+// release of what was prepared. Everything the run says goes through one
+// OutputSink with LF line ends; a log that wants CR LF wraps its sink in a
+// CrLfSink.
 #pragma once
 
 #include "converter/diagnostics.h"
 
 #include <csignal>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,14 +20,48 @@ struct RunCounts {
     int total = 0;
     int converted = 0;
     int failed = 0;
-    bool interrupted = false;
+    bool interrupted = false;  // the abort was seen
+    bool stopped = false;      // the run ended early for another reason
 };
 
-// Converts one file; 0 when it was converted.
-using ConvertOne = std::function<int(const std::string& path)>;
+// One job.
+struct ConversionJob {
+    // Website mode when not empty: the tree to convert.
+    std::string site_directory;
+    // File mode: each file converted on its own, in order.
+    std::vector<std::string> files;
+    // Website mode: the extensions without the dot, in order, and the full
+    // paths of the directories not to enter.
+    std::vector<std::string> extensions;
+    std::vector<std::string> excluded_dirs;
+};
+
+// Converts one file; 0 when it was converted. Whatever it has to say about
+// the file goes to the log.
+class FileConverter {
+public:
+    virtual ~FileConverter() = default;
+    virtual int convert_one_file(const std::string& path, OutputSink& log) = 0;
+};
+
+// The preparation of a run: a converter, or none with the reason in message.
+using PrepareConverter = std::function<std::unique_ptr<FileConverter>(std::string& message)>;
+
+struct RunSettings {
+    bool banner = true;
+    bool verbose = true;  // the skipped-directory lines and the summary
+    // Set by Ctrl-C or an Abort button; looked at before each file.
+    const volatile std::sig_atomic_t* abort_flag = nullptr;
+};
 
 inline constexpr const char* product_banner_name = "Quorlix 1.0.0";
 inline constexpr const char* interrupted_message = "*** Interrupted by user. Aborting now.\n";
+inline constexpr const char* skipped_directory_message = " (directory)... Skipped excluded directory\n";
+inline constexpr const char* too_deep_message = "Error: directory is too deep: ";
+inline constexpr const char* no_memory_message = "Error: insufficient memory\n";
+
+// Longest search pattern that the site walk may build (the Windows path limit).
+inline constexpr std::size_t max_pattern_length = 259;
 
 void write_banner(OutputSink& log);
 
@@ -30,9 +69,27 @@ void write_banner(OutputSink& log);
 // verbose.
 void log_summary(OutputSink& log, const RunCounts& counts, bool verbose);
 
-// Converts the files in order. Before each file the abort flag is looked at;
-// when it is set the run stops with the interruption line and no summary.
-RunCounts run_files(const std::vector<std::string>& files, const ConvertOne& convert,
-                    OutputSink& log, bool verbose, const volatile std::sig_atomic_t* abort_flag);
+// True when path is one of the excluded directories: byte for byte on Linux,
+// ASCII letters without regard to case on Windows.
+bool is_excluded_directory(const std::string& path, const std::vector<std::string>& excluded);
+
+// The whole run. The converter that prepare gives lives until the summary
+// has been written.
+RunCounts perform_conversion_run(const ConversionJob& job, OutputSink& log,
+                                 const RunSettings& settings, const PrepareConverter& prepare);
+
+// Writes everything on to another sink with every LF that is not already
+// preceded by CR written as CR LF (the converter's own output on Windows
+// has CR LF already).
+class CrLfSink final : public OutputSink {
+public:
+    explicit CrLfSink(OutputSink& target) : target_(target) {}
+    void write(std::string_view text) override;
+    void flush() override { target_.flush(); }
+
+private:
+    OutputSink& target_;
+    bool after_cr_ = false;
+};
 
 }  // namespace quorlix

@@ -1,57 +1,324 @@
+#include "converter/paths.h"
 #include "supervisor/conversion_run.h"
+#include "support/test_support.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace quorlix {
 namespace {
 
+using testing::ScratchDir;
+namespace fs = std::filesystem;
+
+// Records the files it is given; fails those whose name holds "bad"; can
+// play a Ctrl-C while a file is being converted.
+class FakeConverter final : public FileConverter {
+public:
+    explicit FakeConverter(std::vector<std::string>& seen) : seen(seen) {}
+    int convert_one_file(const std::string& path, OutputSink& log) override {
+        seen.push_back(path);
+        log.write("[" + path + "]\n");
+        if (abort_during != nullptr) *abort_during = 1;
+        return path.find("bad") != std::string::npos ? 1 : 0;
+    }
+    std::vector<std::string>& seen;  // outlives the converter, which the run releases
+    volatile std::sig_atomic_t* abort_during = nullptr;
+};
+
+struct RunResult {
+    RunCounts counts;
+    std::string log;
+    std::vector<std::string> seen;
+};
+
+RunResult run(const ConversionJob& job, volatile std::sig_atomic_t* abort_flag = nullptr,
+              bool abort_during_first = false, bool verbose = true) {
+    RunSettings settings;
+    settings.banner = false;
+    settings.verbose = verbose;
+    settings.abort_flag = abort_flag;
+    StringSink log;
+    RunResult result;
+    result.counts = perform_conversion_run(job, log, settings, [&](std::string&) {
+        auto made = std::make_unique<FakeConverter>(result.seen);
+        if (abort_during_first) made->abort_during = abort_flag;
+        return made;
+    });
+    result.log = log.text();
+    return result;
+}
+
+std::string path_in(const fs::path& dir, const std::string& relative) {
+    std::string path = dir.string();
+    for (const auto& part : fs::path(relative)) path = *join_path(path, part.string(), std::nullopt);
+    return path;
+}
+
+void make_files(const fs::path& root, const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+        fs::path path = root / fs::path(name);
+        if (name.back() == '/') {
+            fs::create_directories(path);
+        } else {
+            fs::create_directories(path.parent_path());
+            testing::write_file(path, "<p>x</p>\n");
+        }
+    }
+}
+
 TEST(ConversionRun, SummaryLines) {
     StringSink log;
-    log_summary(log, {3, 2, 1, false}, true);
-    log_summary(log, {0, 0, 0, false}, true);
-    log_summary(log, {4, 4, 0, false}, true);
-    log_summary(log, {4, 4, 0, false}, false);
+    log_summary(log, {3, 2, 1, false, false}, true);
+    log_summary(log, {0, 0, 0, false, false}, true);
+    log_summary(log, {4, 4, 0, false, false}, true);
+    log_summary(log, {4, 4, 0, false, false}, false);
     EXPECT_EQ(log.text(), "Converted: 2. Failed: 1. Total: 3\nConverted: 0 of 0.\nConverted: 4 of 4.\n");
 }
 
-TEST(ConversionRun, CountsEveryFileOnce) {
-    StringSink log;
-    std::vector<std::string> seen;
-    RunCounts counts = run_files(
-        {"a", "bad", "c"},
-        [&](const std::string& path) {
-            seen.push_back(path);
-            return path == "bad" ? -1 : 0;
-        },
-        log, true, nullptr);
-    EXPECT_EQ(seen, (std::vector<std::string>{"a", "bad", "c"}));
-    EXPECT_EQ(counts.total, 3);
-    EXPECT_EQ(counts.converted, 2);
-    EXPECT_EQ(counts.failed, 1);
-    EXPECT_EQ(log.text(), "Converted: 2. Failed: 1. Total: 3\n");
+TEST(ConversionRun, FileModeCountsEveryFileOnce) {
+    ConversionJob job;
+    job.files = {"a", "bad", "c"};
+    RunResult r = run(job);
+    EXPECT_EQ(r.seen, job.files);
+    EXPECT_EQ(r.counts.total, 3);
+    EXPECT_EQ(r.counts.converted, 2);
+    EXPECT_EQ(r.counts.failed, 1);
+    EXPECT_EQ(r.log, "[a]\n[bad]\n[c]\nConverted: 2. Failed: 1. Total: 3\n");
 }
 
 TEST(ConversionRun, AbortStopsBetweenFilesWithoutSummary) {
-    StringSink log;
-    volatile std::sig_atomic_t abort_flag = 0;
-    int converted = 0;
-    RunCounts counts = run_files(
-        {"a", "b", "c"},
-        [&](const std::string&) {
-            abort_flag = 1;  // Ctrl-C while the first file converts
-            ++converted;
-            return 0;
-        },
-        log, true, &abort_flag);
-    EXPECT_EQ(converted, 1);
-    EXPECT_TRUE(counts.interrupted);
-    EXPECT_EQ(log.text(), "*** Interrupted by user. Aborting now.\n");
+    struct Case {
+        const char* name;
+        bool set_before;
+        bool set_during_first;
+        std::vector<std::string> expect_seen;
+    };
+    const Case cases[] = {
+        {"Ctrl-C while the first file converts", false, true, {"a"}},
+        {"Ctrl-C before the run", true, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        volatile std::sig_atomic_t flag = c.set_before ? 1 : 0;
+        ConversionJob job;
+        job.files = {"a", "b", "c"};
+        RunResult r = run(job, &flag, c.set_during_first);
+        EXPECT_EQ(r.seen, c.expect_seen);
+        EXPECT_TRUE(r.counts.interrupted);
+        EXPECT_EQ(r.counts.total, static_cast<int>(c.expect_seen.size()));
+        std::string expected;
+        for (const auto& f : c.expect_seen) expected += "[" + f + "]\n";
+        EXPECT_EQ(r.log, expected + "*** Interrupted by user. Aborting now.\n");
+    }
 }
 
-TEST(ConversionRun, BannerNamesTheProduct) {
+TEST(ConversionRun, AFailedPreparationConvertsNothing) {
+    ConversionJob job;
+    job.files = {"a"};
     StringSink log;
-    write_banner(log);
+    RunSettings settings;
+    RunCounts counts = perform_conversion_run(job, log, settings, [](std::string& message) {
+        message = "failed to create process";
+        return std::unique_ptr<FileConverter>();
+    });
+    EXPECT_TRUE(counts.stopped);
+    EXPECT_EQ(counts.total, 0);
     EXPECT_EQ(log.text().substr(0, 20), "\n---\n\nQuorlix 1.0.0\n");
+    EXPECT_EQ(log.text().substr(log.text().size() - 26), "\nfailed to create process\n");
+}
+
+TEST(SiteWalk, OwnFilesByExtensionThenSubdirectories) {
+    ScratchDir scratch;
+    fs::path site = scratch.path() / "site";
+    make_files(site, {"b.html", "a.HTML", "c.htm", "notes.txt", "sub/d.html", "sub/deeper/e.htm",
+                      "..x/f.html", ".hidden/g.html", "Skip/h.html", "Skip/inner/i.html",
+                      "zz.html/", "x.htmlx"});
+    ConversionJob job;
+    job.site_directory = site.string();
+    job.extensions = {"html", "htm"};
+    job.excluded_dirs = {path_in(site, "Skip")};
+    RunResult r = run(job);
+
+    std::vector<std::string> expected = {
+        path_in(site, "a.HTML"),     path_in(site, "b.html"),           path_in(site, "c.htm"),
+        path_in(site, "..x/f.html"), path_in(site, ".hidden/g.html"),   path_in(site, "sub/d.html"),
+        path_in(site, "sub/deeper/e.htm")};
+#ifdef _WIN32
+    // The order is the directory search's; compare the files taken only.
+    std::sort(expected.begin(), expected.end());
+    std::sort(r.seen.begin(), r.seen.end());
+#endif
+    EXPECT_EQ(r.seen, expected);
+    EXPECT_EQ(r.counts.total, 7);
+    EXPECT_NE(r.log.find(path_in(site, "Skip") + " (directory)... Skipped excluded directory\n"),
+              std::string::npos);
+    EXPECT_NE(r.log.find("Converted: 7 of 7.\n"), std::string::npos);
+    // The directory's own files come before those of its subdirectories.
+    auto position = [&](const std::string& relative) {
+        return std::find(r.seen.begin(), r.seen.end(), path_in(site, relative)) - r.seen.begin();
+    };
+#ifndef _WIN32
+    EXPECT_LT(position("c.htm"), position("..x/f.html"));
+#endif
+    EXPECT_LT(position("sub/d.html"), position("sub/deeper/e.htm"));
+}
+
+TEST(SiteWalk, ExcludedDirectoriesMatchTheWholePath) {
+    struct Case {
+        const char* name;
+        std::string excluded;  // relative to the site
+        bool verbose;
+        bool skipped;
+    };
+    const bool windows = native_path_style == PathStyle::windows;
+    const Case cases[] = {
+        {"exact path", "Skip", true, true},
+        {"other letter case", "skip", true, windows},
+        {"a nested directory", "Skip/inner", true, false},
+        {"a prefix is not a match", "Sk", true, false},
+        {"quiet skip", "Skip", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir scratch;
+        fs::path site = scratch.path() / "site";
+        make_files(site, {"Skip/a.html", "Skip/inner/b.html"});
+        ConversionJob job;
+        job.site_directory = site.string();
+        job.extensions = {"html"};
+        job.excluded_dirs = {path_in(site, c.excluded)};
+        RunResult r = run(job, nullptr, false, c.verbose);
+        const std::string skip_line =
+            path_in(site, "Skip") + " (directory)... Skipped excluded directory\n";
+        if (c.skipped) {
+            EXPECT_TRUE(r.seen.empty());
+            EXPECT_EQ(r.log, c.verbose ? skip_line + "Converted: 0 of 0.\n" : "");
+        } else {
+            EXPECT_EQ(r.seen.size(), c.excluded == "Skip/inner" ? 1u : 2u);
+            EXPECT_EQ(r.log.find(skip_line), std::string::npos);
+        }
+    }
+}
+
+TEST(SiteWalk, ATrailingSeparatorWalksTheSamePaths) {
+    ScratchDir scratch;
+    fs::path site = scratch.path() / "site";
+    make_files(site, {"a.html", "sub/b.html"});
+    ConversionJob job;
+    job.extensions = {"html"};
+    job.site_directory = site.string();
+    RunResult plain = run(job);
+    job.site_directory = site.string() + std::string(1, platform::path_separator);
+    RunResult trailing = run(job);
+    EXPECT_EQ(plain.seen.size(), 2u);
+    EXPECT_EQ(plain.seen, trailing.seen);
+}
+
+TEST(SiteWalk, AnEmptySiteGivesZeroOfZero) {
+    ScratchDir scratch;
+    ConversionJob job;
+    job.site_directory = scratch.path().string();
+    job.extensions = {"html"};
+    RunResult r = run(job);
+    EXPECT_TRUE(r.seen.empty());
+    EXPECT_EQ(r.log, "Converted: 0 of 0.\n");
+}
+
+TEST(SiteWalk, FailuresAreCountedAndTheWalkGoesOn) {
+    ScratchDir scratch;
+    fs::path site = scratch.path() / "site";
+    make_files(site, {"a.html", "bad.html", "sub/c.html"});
+    ConversionJob job;
+    job.site_directory = site.string();
+    job.extensions = {"html"};
+    RunResult r = run(job);
+    EXPECT_EQ(r.counts.converted, 2);
+    EXPECT_EQ(r.counts.failed, 1);
+    EXPECT_NE(r.log.find("Converted: 2. Failed: 1. Total: 3\n"), std::string::npos);
+}
+
+TEST(SiteWalk, AbortStopsTheWalkAfterTheRunningFile) {
+    ScratchDir scratch;
+    fs::path site = scratch.path() / "site";
+    make_files(site, {"a.html", "b.html", "sub/c.html"});
+    volatile std::sig_atomic_t flag = 0;
+    ConversionJob job;
+    job.site_directory = site.string();
+    job.extensions = {"html"};
+    RunResult r = run(job, &flag, true);
+    EXPECT_EQ(r.seen.size(), 1u);
+    EXPECT_TRUE(r.counts.interrupted);
+    EXPECT_EQ(r.log, "[" + r.seen[0] + "]\n*** Interrupted by user. Aborting now.\n");
+}
+
+TEST(SiteWalk, APatternOf260CharactersStopsTheWalk) {
+    ScratchDir scratch;
+    fs::path site = scratch.path() / "site";
+    make_files(site, {"a.html"});
+    const std::string dir = site.string();
+    // dir, separator, "*", ".", extension: pick the extension's length so that
+    // the pattern has 259 and then 260 characters.
+    for (std::size_t length : {259u, 260u}) {
+        SCOPED_TRACE(length);
+        ConversionJob job;
+        job.site_directory = dir;
+        job.extensions = {std::string(length - dir.size() - 3, 'x')};
+        RunResult r = run(job);
+        if (length == 259) {
+            EXPECT_EQ(r.log, "Converted: 0 of 0.\n");
+            EXPECT_FALSE(r.counts.stopped);
+        } else {
+            EXPECT_EQ(r.log, "Error: directory is too deep: " + dir + "\n");
+            EXPECT_TRUE(r.counts.stopped);
+        }
+    }
+}
+
+#ifndef _WIN32
+TEST(SiteWalk, LinksToDirectoriesAreNotEnteredAndLoopsDoNotHang) {
+    ScratchDir scratch;
+    fs::path site = scratch.path() / "site";
+    make_files(site, {"a.html", "sub/b.html"});
+    fs::create_directory_symlink(site, site / "sub" / "loop");     // back to the top
+    fs::create_directory_symlink(site / "sub", site / "alias");    // a second way in
+    fs::create_symlink("self.html", site / "self.html");           // a link to itself
+    fs::create_symlink("a.html", site / "link.html");              // a link to a page
+    fs::create_symlink("missing.html", site / "dangling.html");
+    ASSERT_EQ(::mkfifo((site / "pipe.html").c_str(), 0600), 0);    // would block a reader
+    ConversionJob job;
+    job.site_directory = site.string();
+    job.extensions = {"html"};
+    RunResult r = run(job);
+    EXPECT_EQ(r.seen, (std::vector<std::string>{path_in(site, "a.html"), path_in(site, "link.html"),
+                                                path_in(site, "sub/b.html")}));
+}
+#endif
+
+TEST(CrLfSink, WritesEveryLineEndAsCrLfOnce) {
+    struct Case {
+        std::vector<std::string> pieces;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {{"a\nb\n"}, "a\r\nb\r\n"},
+        {{"a\r\nb\r\n"}, "a\r\nb\r\n"},
+        {{"a\r", "\nb\n"}, "a\r\nb\r\n"},
+        {{"a\r", "b\n"}, "a\rb\r\n"},
+        {{"\n\n", "", "x"}, "\r\n\r\nx"},
+    };
+    for (const Case& c : cases) {
+        StringSink target;
+        CrLfSink sink(target);
+        for (const std::string& piece : c.pieces) sink.write(piece);
+        EXPECT_EQ(target.text(), c.expected);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,61 @@
+// Converter launch and output capture: once per run the settings block and
+// the converter's argument are prepared; then each file gets its own pipe
+// and its own converter process, whose output is copied into the log piece
+// by piece as it arrives, and whose exit status says whether the file was
+// converted.
+#pragma once
+
+#include "converter/diagnostics.h"
+#include "supervisor/conversion_run.h"
+#include "supervisor/settings_block.h"
+
+#include <memory>
+#include <string>
+
+namespace quorlix {
+
+// Texts of the launch that reach the log.
+namespace launch_messages {
+inline constexpr const char* cannot_create_block = "failed to create process";
+inline constexpr const char* insufficient_memory = "insufficient memory";
+inline constexpr const char* filename_too_long = "Error: filename is too long\n";
+inline constexpr const char* no_pipe = "Error: unable to obtain required handle\n";
+inline constexpr const char* no_process = "Error: unable to create process\n";
+inline constexpr const char* no_redirect = "Error: unable to map handle to internal resources\n";
+}  // namespace launch_messages
+
+// "-dch" and the block's handle in decimal: the converter's argument.
+std::string converter_argument(std::int64_t handle);
+
+// The output of a converter is read in pieces of at most this many bytes.
+inline constexpr std::size_t capture_piece = 1023;
+
+class ConverterLauncher final : public FileConverter {
+public:
+    // The preparation of a run: the settings block filled from the options
+    // and the argument of every converter process. None, with the log
+    // message in message, when it cannot be done.
+    static std::unique_ptr<ConverterLauncher> prepare(const ConversionOptions& options,
+                                                      std::string program_path,
+                                                      std::string& message);
+
+    // Runs one converter process for path: the converter's exit status, or
+    // -1 when none could be run (the reason is in the log then).
+    int convert_one_file(const std::string& path, OutputSink& log) override;
+
+    SettingsBlock& block() { return block_; }
+    const std::string& program_path() const { return program_path_; }
+    const std::string& argument() const { return argument_; }
+
+private:
+    ConverterLauncher(SettingsBlock block, std::string program_path)
+        : block_(std::move(block)),
+          program_path_(std::move(program_path)),
+          argument_(converter_argument(block_.handle())) {}
+
+    SettingsBlock block_;
+    std::string program_path_;
+    std::string argument_;
+};
+
+}  // namespace quorlix
