@@ -1,3 +1,5 @@
+#include "converter/paths.h"
+#include "platform/platform.h"
 #include "shell/cli/cli_options.h"
 
 #include <gtest/gtest.h>
@@ -64,9 +66,57 @@ TEST(CommandLine, UsageErrors) {
     EXPECT_EQ(parse_error({"--class-prefix", std::string(64, 'p'), "a.html"}),
               "the class prefix is longer than 63 characters");
     EXPECT_EQ(parse_error({"--no-backup=yes", "a.html"}), "option --no-backup takes no value");
+    EXPECT_EQ(parse_error({"a.html", "--site", "web"}), "give either files or --site, not both");
+    EXPECT_EQ(parse_error({"--ext", "htm", "a.html"}), "--ext and --exclude need --site");
+    EXPECT_EQ(parse_error({"-x", "old", "a.html"}), "--ext and --exclude need --site");
+    EXPECT_EQ(parse_error({"--site", "a", "--site", "b"}), "only one --site can be given");
+    EXPECT_EQ(parse_error({"--site", "web", "--ext="}), "an extension is empty");
+    EXPECT_EQ(parse_error({"--site", "web", "--exclude"}), "option --exclude needs a value");
     parse_ok({"--class-prefix", std::string(63, 'p'), "a.html"});
     EXPECT_TRUE(parse_ok({"--help"}).show_help);
     EXPECT_TRUE(parse_ok({"-V"}).show_version);
+}
+
+TEST(CommandLine, WebsiteMode) {
+    CommandLine c = parse_ok({"--site", "web", "-e", "htm", "--ext=XHTML", "-x", "old", "--exclude",
+                              "/abs/tmp"});
+    EXPECT_EQ(c.site_directory, "web");
+    EXPECT_EQ(c.extensions, (std::vector<std::string>{"htm", "XHTML"}));
+    EXPECT_EQ(c.excluded_dirs, (std::vector<std::string>{"old", "/abs/tmp"}));
+    EXPECT_TRUE(c.files.empty());
+    EXPECT_EQ(parse_ok({"--site", "web"}).extensions, std::vector<std::string>{"html"});
+}
+
+TEST(CommandLine, TheJobOfAWebsiteHoldsFullPaths) {
+    const std::string cwd = *platform::full_path(".");
+    const std::string site = *join_path(cwd, "web", std::nullopt);
+    const std::string sep(1, platform::path_separator);
+    const std::string absolute = native_path_style == PathStyle::posix ? "/srv/old" : "C:\\srv\\old";
+    const struct {
+        std::string site_argument;
+        std::string excluded;
+        std::string expected;
+    } cases[] = {
+        {"web", "old", site + sep + "old"},
+        {"web" + sep, "old" + sep, site + sep + "old"},
+        {"web", "." + sep + "a" + sep + ".." + sep + "old", site + sep + "old"},
+        {"web", "a" + sep + "b" + sep + sep, site + sep + "a" + sep + "b"},
+        {"web", absolute, absolute},
+        {"web", absolute + sep, absolute},
+        {site, "old", site + sep + "old"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.site_argument + " " + c.excluded);
+        CommandLine command = parse_ok({"--site", c.site_argument, "-x", c.excluded});
+        ConversionJob job = make_job(command);
+        EXPECT_EQ(job.site_directory, site);
+        EXPECT_EQ(job.excluded_dirs, std::vector<std::string>{c.expected});
+        EXPECT_EQ(job.extensions, std::vector<std::string>{"html"});
+        EXPECT_TRUE(job.files.empty());
+    }
+    ConversionJob files = make_job(parse_ok({"a.html", "sub/b.html"}));
+    EXPECT_EQ(files.files, (std::vector<std::string>{"a.html", "sub/b.html"}));
+    EXPECT_TRUE(files.site_directory.empty());
 }
 
 }  // namespace

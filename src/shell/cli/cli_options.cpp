@@ -1,5 +1,8 @@
 #include "shell/cli/cli_options.h"
 
+#include "converter/paths.h"
+#include "platform/platform.h"
+
 #include <cstring>
 #include <optional>
 
@@ -119,22 +122,106 @@ bool parse_command_line(const std::vector<std::string>& arguments, CommandLine& 
             }
         } else if (name == "--log") {
             if (!value(result.log_file)) return false;
+        } else if (name == "--site") {
+            if (!result.site_directory.empty()) {
+                error = "only one --site can be given";
+                return false;
+            }
+            if (!value(result.site_directory)) return false;
+            if (result.site_directory.empty()) {
+                error = "the website directory is empty";
+                return false;
+            }
+        } else if (name == "-e" || name == "--ext") {
+            std::string extension;
+            if (!value(extension)) return false;
+            if (extension.empty()) {
+                error = "an extension is empty";
+                return false;
+            }
+            result.extensions.push_back(extension);
+        } else if (name == "-x" || name == "--exclude") {
+            std::string directory;
+            if (!value(directory)) return false;
+            if (directory.empty()) {
+                error = "an excluded directory is empty";
+                return false;
+            }
+            result.excluded_dirs.push_back(directory);
         } else {
             error = "unknown option '" + arg + "'";
             return false;
         }
     }
-    if (!result.show_help && !result.show_version && result.files.empty()) {
+    if (result.show_help || result.show_version) return true;
+    if (!result.site_directory.empty()) {
+        if (!result.files.empty()) {
+            error = "give either files or --site, not both";
+            return false;
+        }
+        if (result.extensions.empty()) result.extensions.push_back("html");
+        return true;
+    }
+    if (!result.extensions.empty() || !result.excluded_dirs.empty()) {
+        error = "--ext and --exclude need --site";
+        return false;
+    }
+    if (result.files.empty()) {
         error = "no file to convert";
         return false;
     }
     return true;
 }
 
+namespace {
+
+std::string without_trailing_separators(std::string path) {
+    while (path.size() > 1 && (path.back() == '/' || path.back() == platform::path_separator)) {
+        path.pop_back();
+    }
+    return path;
+}
+
+bool is_absolute(const std::string& path) {
+    if (native_path_style == PathStyle::posix) return !path.empty() && path[0] == '/';
+    // A drive with its root, or a path from the root of the current drive.
+    if (!path.empty() && (path[0] == '/' || path[0] == '\\')) return true;
+    return path.size() >= 3 && path[1] == ':' && (path[2] == '/' || path[2] == '\\');
+}
+
+std::string full_directory(const std::string& path) {
+    return without_trailing_separators(platform::full_path(path).value_or(path));
+}
+
+}  // namespace
+
+ConversionJob make_job(const CommandLine& command) {
+    ConversionJob job;
+    if (command.site_directory.empty()) {
+        job.files = command.files;
+        return job;
+    }
+    job.site_directory = full_directory(command.site_directory);
+    job.extensions = command.extensions;
+    for (const std::string& excluded : command.excluded_dirs) {
+        std::string path = is_absolute(excluded)
+                               ? excluded
+                               : *join_path(job.site_directory, excluded, std::nullopt);
+        job.excluded_dirs.push_back(full_directory(path));
+    }
+    return job;
+}
+
 const char* usage_text() {
     return "Usage: quorlix [OPTIONS] FILE...\n"
+           "       quorlix [OPTIONS] --site DIR\n"
            "Convert XHTML 1.0 pages to HTML5, in place. Each original is kept as FILE.bak.\n"
            "\n"
+           "      --site DIR           convert every matching file of the website tree DIR\n"
+           "  -e, --ext EXT            extension to convert in website mode, without the\n"
+           "                           dot; repeatable (default: html)\n"
+           "  -x, --exclude DIR        subdirectory not to enter, relative to the website\n"
+           "                           directory or absolute; repeatable\n"
            "  -o, --output-dir DIR     write converted files into DIR instead\n"
            "      --no-backup          do not keep the unconverted file as FILE.bak\n"
            "      --delete-img-border  delete a redundant border=\"0\" on img instead of\n"
@@ -153,6 +240,8 @@ const char* usage_text() {
            "  -h, --help               show this help\n"
            "  -V, --version            show the version\n"
            "\n"
+           "Ctrl-C stops the run after the file being converted; a second Ctrl-C ends\n"
+           "the command at once (that file is still converted completely).\n"
            "Exit status: 0 when every file was converted, 1 when a file failed or the\n"
            "run was interrupted, 2 for a usage error. A file that cannot be converted\n"
            "faithfully is left exactly as it was.\n";

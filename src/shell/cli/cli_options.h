@@ -2,6 +2,7 @@
 #pragma once
 
 #include "converter/options.h"
+#include "supervisor/conversion_run.h"
 
 #include <string>
 #include <vector>
@@ -11,6 +12,10 @@ namespace quorlix::cli {
 struct CommandLine {
     ConversionOptions options;
     std::vector<std::string> files;
+    // Website mode: --site, --ext (html when none is given), --exclude.
+    std::string site_directory;
+    std::vector<std::string> extensions;
+    std::vector<std::string> excluded_dirs;
     std::string log_file;
     bool quiet = false;
     bool show_help = false;
@@ -23,5 +28,11 @@ bool parse_command_line(const std::vector<std::string>& arguments, CommandLine& 
                         std::string& error);
 
 const char* usage_text();
+
+// The job of a parsed command line. In website mode the directory becomes a
+// full path and so does each excluded directory (a relative one is taken
+// relative to the website directory), without trailing separators, so that
+// the walk can compare the paths it builds with them.
+ConversionJob make_job(const CommandLine& command);
 
 }  // namespace quorlix::cli
