@@ -28,22 +28,23 @@ std::string text_at(const Bytes& bytes, std::size_t offset) {
 }
 
 // Options in which every switch differs from its neighbours, so that a
-// field written at the wrong offset shows.
-ConversionOptions distinct_options() {
+// field written at the wrong offset shows; flipped, every switch changes.
+ConversionOptions distinct_options(bool flipped = false) {
     ConversionOptions o;
-    o.warn_element_replaced = true;
-    o.warn_name_to_id = false;
-    o.warn_frame_attribute = true;
-    o.warn_center_alignment = false;
-    o.warn_charset = true;
-    o.verbose = false;
+    bool on = !flipped;
+    o.warn_element_replaced = on;
+    o.warn_name_to_id = !on;
+    o.warn_frame_attribute = on;
+    o.warn_center_alignment = !on;
+    o.warn_charset = on;
+    o.verbose = !on;
     o.class_prefix = "site-";
-    o.drop_prev_next_links = true;
-    o.delete_img_border = false;
-    o.standard_css_only = true;
-    o.delete_td_scope = false;
-    o.move_viewport_meta = true;
-    o.no_backup = false;
+    o.drop_prev_next_links = on;
+    o.delete_img_border = !on;
+    o.standard_css_only = on;
+    o.delete_td_scope = !on;
+    o.move_viewport_meta = on;
+    o.no_backup = !on;
     o.output_dir = "out/dir";
     o.extra_value = 0x1122334455667788;
     o.extra_int1 = -5;
@@ -60,6 +61,11 @@ Bytes filled(const ConversionOptions& options, std::int64_t handle = 4242) {
 
 TEST(SettingsBlock, EveryFieldIsAtItsOffset) {
     Bytes b = filled(distinct_options());
+    Bytes flipped = filled(distinct_options(true));
+    for (std::size_t offset = 24; offset <= 136; offset += 4) {
+        if (offset == 48) offset = 116;  // the reserved word and the class prefix
+        EXPECT_EQ(at<std::int32_t>(flipped, offset), 1 - at<std::int32_t>(b, offset)) << offset;
+    }
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(b.data()), 4), "tamb");
     struct Int32Field {
         std::size_t offset;
@@ -124,7 +130,9 @@ TEST(SettingsBlock, OutputDirectoryLimit) {
         EXPECT_EQ(at<std::int32_t>(b, 412), c.overflow ? 1 : 0);
         block::Contents read = block::read(b);
         EXPECT_EQ(read.output_dir_overflow, c.overflow);
-        if (!c.overflow) EXPECT_EQ(read.options.output_dir, o.output_dir);
+        if (!c.overflow) {
+            EXPECT_EQ(read.options.output_dir, o.output_dir);
+        }
     }
 }
 

@@ -1,0 +1,371 @@
+// Conversion runs with real converter processes: the command-line program
+// as the converter (as in a user's run), and a stand-in converter that
+// writes chosen bytes, for the capture of the output. Runs natively on Linux
+// and under Wine for the Windows build.
+#include "converter/paths.h"
+#include "supervisor/conversion_run.h"
+#include "supervisor/converter_launch.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <process.h>
+#else
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+extern char** environ;
+#endif
+
+namespace quorlix {
+namespace {
+
+using testing::ScratchDir;
+using testing::read_file;
+using testing::write_file;
+namespace fs = std::filesystem;
+
+const std::string cli_program = QUORLIX_CLI_PROGRAM;
+const std::string stand_in_program = QUORLIX_STAND_IN_PROGRAM;
+const bool on_windows = native_path_style == PathStyle::windows;
+
+// What a converter writes arrives with the platform's line ends.
+std::string native(const std::string& text) {
+    if (!on_windows) return text;
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+// Records every piece the run writes.
+class PieceSink final : public OutputSink {
+public:
+    void write(std::string_view text) override {
+        if (!text.empty()) pieces.emplace_back(text);
+    }
+    std::string text() const {
+        std::string all;
+        for (const auto& p : pieces) all += p;
+        return all;
+    }
+    std::vector<std::string> pieces;
+};
+
+struct Outcome {
+    RunCounts counts;
+    std::string log;
+    std::vector<std::string> pieces;
+};
+
+Outcome run_with(const std::string& program, const ConversionJob& job,
+                 const ConversionOptions& options = {}) {
+    PieceSink log;
+    RunSettings settings;
+    settings.banner = false;
+    settings.verbose = options.verbose;
+    Outcome outcome;
+    outcome.counts = perform_conversion_run(job, log, settings, [&](std::string& message) {
+        return std::unique_ptr<FileConverter>(ConverterLauncher::prepare(options, program, message));
+    });
+    outcome.log = log.text();
+    outcome.pieces = log.pieces;
+    return outcome;
+}
+
+std::string path_in(const fs::path& dir, const std::string& relative) {
+    std::string path = dir.string();
+    for (const auto& part : fs::path(relative)) path = *join_path(path, part.string(), std::nullopt);
+    return path;
+}
+
+std::vector<std::string> temporary_files_below(const fs::path& root) {
+    std::vector<std::string> found = testing::temporary_files_in(root);
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (!entry.is_directory()) continue;
+        for (const auto& name : testing::temporary_files_in(entry.path())) found.push_back(name);
+    }
+    return found;
+}
+
+// Runs a program with arguments, its standard output sent to the null
+// device; returns the exit status.
+int run_program(const std::string& program, const std::vector<std::string>& arguments) {
+#ifdef _WIN32
+    std::vector<std::string> quoted;
+    quoted.push_back("\"" + program + "\"");
+    for (const auto& a : arguments) quoted.push_back("\"" + a + "\"");
+    std::vector<const char*> argv;
+    for (const auto& q : quoted) argv.push_back(q.c_str());
+    argv.push_back(nullptr);
+    std::fflush(stdout);
+    int saved = _dup(1);
+    int null = _open("NUL", _O_WRONLY);
+    _dup2(null, 1);
+    _close(null);
+    intptr_t status = _spawnv(_P_WAIT, program.c_str(), argv.data());
+    _dup2(saved, 1);
+    _close(saved);
+    return static_cast<int>(status);
+#else
+    std::vector<std::string> all = {program};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (auto& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) return -1;
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+#endif
+}
+
+const std::string page = "<p>page</p>\n";
+const std::string converted_page = "<p>page</p>\r\n";
+
+TEST(ConverterProcesses, ASiteWithNestedAndExcludedDirectories) {
+    // The excluded directory is given in two letter cases: Windows compares
+    // without regard to case, Linux exactly.
+    for (const std::string excluded : {"Skip", "SKIP"}) {
+        SCOPED_TRACE(excluded);
+        const bool skipped = excluded == "Skip" || on_windows;
+        ScratchDir scratch;
+        fs::path site = scratch.path() / "site";
+        fs::create_directories(site / "sub" / "deeper");
+        fs::create_directories(site / "Skip");
+        write_file(site / "index.html", page);
+        write_file(site / "sub" / "page.HTM", page);
+        write_file(site / "sub" / "deeper" / "broken.html", "GIF89a");
+        write_file(site / "Skip" / "kept.html", page);
+        write_file(site / "notes.txt", page);
+
+        ConversionJob job;
+        job.site_directory = site.string();
+        job.extensions = {"html", "htm"};
+        job.excluded_dirs = {path_in(site, excluded)};
+        Outcome r = run_with(cli_program, job);
+
+        EXPECT_EQ(r.counts.total, skipped ? 3 : 4);
+        EXPECT_EQ(r.counts.failed, 1);
+        EXPECT_EQ(read_file(site / "index.html"), converted_page);
+        EXPECT_EQ(read_file(site / "index.html.bak"), page);
+        EXPECT_EQ(read_file(site / "sub" / "page.HTM"), converted_page);
+        EXPECT_EQ(read_file(site / "sub" / "deeper" / "broken.html"), "GIF89a");
+        EXPECT_FALSE(fs::exists(site / "sub" / "deeper" / "broken.html.bak"));
+        EXPECT_EQ(read_file(site / "notes.txt"), page);
+        EXPECT_EQ(read_file(site / "Skip" / "kept.html"), skipped ? page : converted_page);
+        EXPECT_TRUE(temporary_files_below(site).empty());
+
+        const std::string skip_line =
+            path_in(site, "Skip") + " (directory)... Skipped excluded directory\n";
+        EXPECT_EQ(r.log.find(native(skip_line)) != std::string::npos, skipped);
+        EXPECT_NE(r.log.find(native("quorlix: " + path_in(site, "sub/deeper/broken.html") +
+                                    ":\nError: Not an XHTML file.\n")),
+                  std::string::npos)
+            << r.log;
+        const std::string summary = skipped ? "Converted: 2. Failed: 1. Total: 3\n"
+                                            : "Converted: 3. Failed: 1. Total: 4\n";
+        ASSERT_GE(r.log.size(), summary.size());
+        EXPECT_EQ(r.log.substr(r.log.size() - summary.size()), summary) << r.log;
+    }
+}
+
+TEST(ConverterProcesses, AnEmptySite) {
+    ScratchDir scratch;
+    ConversionJob job;
+    job.site_directory = scratch.path().string();
+    job.extensions = {"html"};
+    Outcome r = run_with(cli_program, job);
+    EXPECT_EQ(r.log, "Converted: 0 of 0.\n");
+    EXPECT_EQ(r.counts.total, 0);
+}
+
+TEST(ConverterProcesses, TheOptionsTravelInTheBlock) {
+    const std::string input =
+        "<html>\n<head>\n<title>T</title>\n</head>\n<body>\n<center>Welcome</center>\n"
+        "<p><a name=\"n\">z</a></p>\n</body>\n</html>\n";
+    ConversionOptions options;
+    options.class_prefix = "site-";
+    options.standard_css_only = true;
+    options.no_backup = true;
+    options.warn_name_to_id = false;
+    const std::string expected = testing::convert_text(input, options).output;
+    ASSERT_NE(expected.find("site-"), std::string::npos) << expected;
+
+    ScratchDir scratch;
+    write_file(scratch.path() / "page.html", input);
+    ConversionJob job;
+    job.files = {path_in(scratch.path(), "page.html")};
+    Outcome r = run_with(cli_program, job, options);
+    EXPECT_EQ(r.counts.converted, 1) << r.log;
+    EXPECT_EQ(read_file(scratch.path() / "page.html"), expected);
+    EXPECT_FALSE(fs::exists(scratch.path() / "page.html.bak"));
+    EXPECT_EQ(r.log.find("name attribute"), std::string::npos) << r.log;
+}
+
+TEST(ConverterProcesses, OutputArrivesWholeAndInOrderInPieces) {
+    std::string content;
+    for (int i = 0; content.size() < 5000; ++i) content += "[" + std::to_string(i) + "]";
+    ScratchDir scratch;
+    write_file(scratch.path() / "echo.html", content);
+    ConversionJob job;
+    job.files = {path_in(scratch.path(), "echo.html")};
+    Outcome r = run_with(stand_in_program, job);
+    EXPECT_EQ(r.log, content + "Converted: 1 of 1.\n");
+    ASSERT_GE(r.pieces.size(), 6u);  // five pieces at least, and the summary
+    for (std::size_t i = 0; i + 1 < r.pieces.size(); ++i) {
+        EXPECT_LE(r.pieces[i].size(), capture_piece);
+    }
+}
+
+TEST(ConverterProcesses, WhatAConverterSaysIsAllTheLogGetsForItsFile) {
+    const struct {
+        const char* name;
+        std::string content;
+        bool converted;
+    } cases[] = {
+        {"a converter that writes nothing", "", true},
+        {"a converter that fails", "FAIL: the reason\nsecond line\n", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir scratch;
+        write_file(scratch.path() / "one.html", c.content);
+        ConversionJob job;
+        job.files = {path_in(scratch.path(), "one.html")};
+        Outcome r = run_with(stand_in_program, job);
+        EXPECT_EQ(r.counts.converted, c.converted ? 1 : 0);
+        EXPECT_EQ(r.log, native(c.content) + (c.converted ? "Converted: 1 of 1.\n"
+                                                          : "Converted: 0. Failed: 1. Total: 1\n"));
+    }
+}
+
+TEST(ConverterProcesses, AConverterGivenABadBlockExitsOneAndTheLogStaysEmpty) {
+    struct Case {
+        const char* name;
+        std::size_t offset;
+        unsigned char value;
+    };
+    const Case cases[] = {
+        {"version 9", block::at::version, 9},
+        {"version 11", block::at::version, 11},
+        {"another mapping handle", block::at::mapping_handle + 6, 0x7f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir scratch;
+        write_file(scratch.path() / "page.html", page);
+        std::string message;
+        auto launcher = ConverterLauncher::prepare({}, cli_program, message);
+        ASSERT_TRUE(launcher) << message;
+        launcher->block().bytes()[c.offset] = c.value;
+        StringSink log;
+        EXPECT_EQ(launcher->convert_one_file(path_in(scratch.path(), "page.html"), log), 1);
+        EXPECT_EQ(log.text(), "");
+        EXPECT_EQ(read_file(scratch.path() / "page.html"), page);
+    }
+}
+
+TEST(ConverterProcesses, PathsOf259CharactersConvertAnd260AreRefused) {
+    ScratchDir scratch;
+    const std::string dir = scratch.path().string();
+    ConversionOptions options;
+    options.no_backup = true;  // the backup's name would pass the limit
+    std::string message;
+    auto launcher = ConverterLauncher::prepare(options, cli_program, message);
+    ASSERT_TRUE(launcher) << message;
+
+    const std::string longest = path_in(scratch.path(), std::string(259 - dir.size() - 6, 'n') + ".html");
+    ASSERT_EQ(longest.size(), 259u);
+    write_file(longest, page);
+    StringSink log;
+    EXPECT_EQ(launcher->convert_one_file(longest, log), 0) << log.text();
+    EXPECT_EQ(read_file(longest), converted_page);
+
+    const std::string too_long = longest.substr(0, longest.size() - 5) + "x.html";
+    ASSERT_EQ(too_long.size(), 260u);
+    StringSink refused;
+    EXPECT_EQ(launcher->convert_one_file(too_long, refused), -1);
+    // No converter ran: it would have named the missing file.
+    EXPECT_EQ(refused.text(), "Error: filename is too long\n" + too_long + "\n");
+}
+
+#ifndef _WIN32
+TEST(ConverterProcesses, AConverterGetsOnlyItsPipeAndAProcessGroupOfItsOwn) {
+    // A descriptor that a careless start would hand on.
+    int stray = ::open("/dev/null", O_RDONLY);
+    ASSERT_GE(stray, 0);
+    ScratchDir scratch;
+    write_file(scratch.path() / "report.html", "REPORT");
+    ConversionJob job;
+    job.files = {path_in(scratch.path(), "report.html")};
+    Outcome r = run_with(stand_in_program, job);
+    ::close(stray);
+    EXPECT_EQ(r.log.substr(0, 18), "own process group\n");
+    std::vector<std::string> lines;
+    std::size_t start = 18;
+    for (std::size_t end; (end = r.log.find('\n', start)) != std::string::npos; start = end + 1) {
+        lines.push_back(r.log.substr(start, end - start));
+    }
+    ASSERT_FALSE(lines.empty());
+    lines.pop_back();  // the summary
+    // The stand-in's own descriptor of the file it reads.
+    std::erase_if(lines, [](const std::string& line) {
+        return line.size() > 11 && line.substr(line.size() - 11) == "report.html";
+    });
+    std::sort(lines.begin(), lines.end());
+    ASSERT_EQ(lines.size(), 4u) << r.log;
+    EXPECT_EQ(lines[0], "fd 0 /dev/null");
+    EXPECT_EQ(lines[1], "fd 1 /dev/null");
+    EXPECT_EQ(lines[2], "fd 2 /dev/null");
+    EXPECT_EQ(lines[3].substr(lines[3].size() - 5), " pipe");
+}
+#endif
+
+TEST(ConverterProcesses, TheCommandLineConvertsAWebsite) {
+    ScratchDir scratch;
+    fs::path site = scratch.path() / "site";
+    fs::create_directories(site / "old");
+    fs::create_directories(site / "new");
+    write_file(site / "a.html", page);
+    write_file(site / "new" / "b.xhtml", page);
+    write_file(site / "old" / "c.html", page);
+    const std::string log_file = path_in(scratch.path(), "run.log");
+
+    int status = run_program(cli_program, {"--site", site.string(), "-e", "html", "--ext", "xhtml",
+                                           "-x", "old", "--log", log_file});
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(read_file(site / "a.html"), converted_page);
+    EXPECT_EQ(read_file(site / "new" / "b.xhtml"), converted_page);
+    EXPECT_EQ(read_file(site / "old" / "c.html"), page);
+    const std::string log = read_file(log_file);
+    const std::string banner = native("\n---\n\nQuorlix 1.0.0\n");
+    EXPECT_EQ(log.substr(0, banner.size()), banner);
+    EXPECT_NE(log.find(native(path_in(site, "old") + " (directory)... Skipped excluded directory\n")),
+              std::string::npos)
+        << log;
+    const std::string summary = native("Converted: 2 of 2.\n");
+    ASSERT_GE(log.size(), summary.size());
+    EXPECT_EQ(log.substr(log.size() - summary.size()), summary) << log;
+
+    write_file(site / "a.html", "GIF89a");
+    EXPECT_EQ(run_program(cli_program, {"--site", site.string(), "--no-backup"}), 1);
+    EXPECT_EQ(run_program(cli_program, {"--site", site.string(), "page.html"}), 2);
+}
+
+}  // namespace
+}  // namespace quorlix

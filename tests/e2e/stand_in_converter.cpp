@@ -1,0 +1,61 @@
+// A converter process for the tests of the launch: it loads its settings
+// block and attaches its output exactly as the real converter does, but
+// instead of converting it writes the file's bytes into the pipe in one
+// piece, and fails when they start with "FAIL". The file REPORT makes it
+// describe the process it runs in (Linux: its descriptors and its process
+// group).
+#include "converter/converter_entry.h"
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#ifndef _WIN32
+#include <dirent.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+std::string describe_process() {
+    std::string report;
+#ifndef _WIN32
+    report += getpgid(0) == getpid() ? "own process group\n" : "shared process group\n";
+    if (DIR* dir = opendir("/proc/self/fd")) {
+        int own = dirfd(dir);
+        while (const dirent* entry = readdir(dir)) {
+            std::string name = entry->d_name;
+            if (name == "." || name == ".." || std::stoi(name) == own) continue;
+            char target[512];
+            ssize_t n = readlink(("/proc/self/fd/" + name).c_str(), target, sizeof target - 1);
+            std::string where = n > 0 ? std::string(target, static_cast<std::size_t>(n)) : "?";
+            if (where.rfind("pipe:", 0) == 0) where = "pipe";
+            report += "fd " + name + " " + where + "\n";
+        }
+        closedir(dir);
+    }
+#endif
+    return report;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return 3;
+    auto handle_text = quorlix::find_converter_argument(argv[1]);
+    if (!handle_text) return 3;
+    auto status = quorlix::run_converter_process(
+        *handle_text, [](const std::string& file, const quorlix::ConversionOptions&,
+                         quorlix::Diagnostics& diagnostics) {
+            std::ifstream in(file, std::ios::binary);
+            std::ostringstream bytes;
+            bytes << in.rdbuf();
+            std::string content = bytes.str();
+            if (content == "REPORT") content = describe_process();
+            diagnostics.progress_stream().write(content);
+            diagnostics.progress_stream().flush();
+            return content.rfind("FAIL", 0) == 0 ? -1 : 0;
+        });
+    // 4: the block was refused.
+    return status.value_or(4);
+}
