@@ -6,6 +6,7 @@
 #include "output/final_write.h"
 #include "output/table_pass.h"
 #include "platform/platform.h"
+#include "platform/replace.h"
 #include "platform/text_stream.h"
 #include "rewriter/document.h"
 #include "rewriter/rewriter.h"
@@ -156,20 +157,19 @@ int derive_names(const std::string& input, const ConversionOptions& options,
 
 int replace_target(const ConversionNames& names, const std::string& input,
                    const ConversionOptions& options, Diagnostics& diagnostics) {
-    if (options.no_backup) {
-        if (platform::file_exists(names.target)) platform::remove_file(names.target);
-    } else if (platform::file_exists(names.target)) {
-        if (platform::file_exists(names.backup)) platform::remove_file(names.backup);
-        if (!platform::rename_file(names.target, names.backup)) {
-            diagnostics.print_error(prefixed(
-                "Error: unable to back up the existing " + names.target + " as\n" + names.backup +
-                "\nYour original file, " + input + ", remains untouched.\n"
-                "The converted file is saved as " + names.temporary +
-                ", which you can rename yourself.\n"));
-            return -1;
-        }
+    // The page is never removed or renamed away: the backup is made beside
+    // it, then the converted file takes its name in one step, so a crash at
+    // any moment leaves the page either as it was or converted.
+    if (!options.no_backup && platform::file_exists(names.target) &&
+        !platform::make_backup(names.target, names.backup)) {
+        diagnostics.print_error(prefixed(
+            "Error: unable to back up the existing " + names.target + " as\n" + names.backup +
+            "\nYour original file, " + input + ", remains untouched.\n"
+            "The converted file is saved as " + names.temporary +
+            ", which you can rename yourself.\n"));
+        return -1;
     }
-    if (platform::rename_file(names.temporary, names.target)) return 0;
+    if (platform::replace_file(names.temporary, names.target)) return 0;
 
     std::string text = prefixed("Error: unable to rename the output as " + names.target + "\n");
     if (options.no_backup) {

@@ -1,5 +1,6 @@
 #include "converter/paths.h"
 #include "converter/pipeline.h"
+#include "platform/replace.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -128,6 +129,7 @@ TEST(Pipeline, AFailedRenameSaysWhereBothFilesAre) {
                               names.temporary +
                               ".\nYou will have to rename it back to the correct name yourself.\n");
     EXPECT_EQ(testing::read_file(names.backup), "old");
+    EXPECT_EQ(testing::read_file(names.target), "old") << "the page must never be missing";
 
     log.clear();
     options.no_backup = true;
@@ -135,6 +137,22 @@ TEST(Pipeline, AFailedRenameSaysWhereBothFilesAre) {
     EXPECT_EQ(log.text(), "quorlix: Error: unable to rename the output as " + names.target +
                               "\nThe converted file can be found at " + names.temporary +
                               ".\nYou will have to rename it back to the correct name yourself.\n");
+}
+
+TEST(Pipeline, TheBackupReplacesAnOlderOneAndLeavesThePage) {
+    ScratchDir dir;
+    std::string page = dir.file("page.html"), backup = dir.file("page.html.bak");
+    testing::write_file(page, "current");
+    testing::write_file(backup, "older");
+    ASSERT_TRUE(platform::make_backup(page, backup));
+    EXPECT_EQ(testing::read_file(page), "current");
+    EXPECT_EQ(testing::read_file(backup), "current");
+    // Replacing the page afterwards does not change the backup.
+    testing::write_file(dir.file("qlx00001a"), "converted");
+    ASSERT_TRUE(platform::replace_file(dir.file("qlx00001a"), page));
+    EXPECT_EQ(testing::read_file(page), "converted");
+    EXPECT_EQ(testing::read_file(backup), "current");
+    EXPECT_FALSE(fs::exists(backup + ".qlxnew"));
 }
 
 TEST(Pipeline, TemporaryFilesAreCreatedExclusively) {

@@ -1,0 +1,54 @@
+#include "platform/platform.h"
+#include "platform/replace.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
+namespace quorlix::platform {
+
+namespace {
+
+// Copies original into a new file at path, with the same permission bits.
+bool copy_file(const std::string& original, const std::string& path) {
+    File in = open_for_reading(original);
+    if (!in.is_open()) return false;
+    struct stat st;
+    if (::fstat(in.fd(), &st) != 0) return false;
+    File out(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777));
+    if (!out.is_open()) return false;
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        long n = in.read(buffer.data(), buffer.size());
+        if (n < 0) break;
+        if (n == 0) return out.sync() && out.close();
+        if (!out.write_all(buffer.data(), static_cast<std::size_t>(n))) break;
+    }
+    out.close();
+    ::unlink(path.c_str());
+    return false;
+}
+
+}  // namespace
+
+bool make_backup(const std::string& original, const std::string& backup) {
+    // The new backup is made under a name of its own and then renamed over
+    // the old one, so that an old backup is never lost before a new exists.
+    std::string fresh = backup + ".qlxnew";
+    ::unlink(fresh.c_str());
+    if (::link(original.c_str(), fresh.c_str()) != 0 && !copy_file(original, fresh)) return false;
+    if (::rename(fresh.c_str(), backup.c_str()) != 0) {
+        ::unlink(fresh.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool replace_file(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+}  // namespace quorlix::platform
