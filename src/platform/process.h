@@ -166,15 +166,15 @@ struct DirectoryEntry {
 
 // The entries of one directory whose names match a wildcard pattern; the
 // argument is the directory, a separator and the pattern ("site/*.html").
-// Windows: FindFirstFileA's entries in its order, directories marked by
-// their attribute. Linux: names in byte order; regular files (or links to
+// Windows: FindFirstFileA's entries in its order whose own name matches
+// (not merely their short 8.3 name), directories marked by their attribute. Linux: names in byte order; regular files (or links to
 // them) and real directories only, so a link to a directory is never
 // entered and a link loop is never followed, and nothing is taken that could
 // block a reader (a FIFO, a device). A directory that cannot be searched
 // gives no entries.
 std::vector<DirectoryEntry> find_entries(const std::string& pattern_path);
 
-// The matching of find_entries on Linux: '*' any run of characters, '?' one
+// The matching of find_entries: '*' any run of characters, '?' one
 // character, ASCII letters without regard to case.
 bool wildcard_match(std::string_view pattern, std::string_view name);
 

@@ -4,6 +4,7 @@
 #include "platform/process.h"
 
 #include <new>
+#include <set>
 
 namespace quorlix {
 
@@ -52,6 +53,10 @@ public:
     // Converts the directory's own files, extension by extension, then
     // walks its subdirectories; false when the walk stopped early.
     bool walk(const std::string& dir) {
+        // A page found again by a later pattern (the same extension twice,
+        // or in another letter case) is not converted again: a second
+        // conversion would replace the backup of the original.
+        std::set<std::string> taken;
         for (const std::string& extension : job_.extensions) {
             std::string pattern = *join_path(dir, "*", extension);
             if (pattern.size() > max_pattern_length) {
@@ -65,7 +70,7 @@ public:
             // that a converted file, written anew under its old name, is
             // never found a second time.
             for (const platform::DirectoryEntry& entry : platform::find_entries(pattern)) {
-                if (entry.is_directory) continue;
+                if (entry.is_directory || !taken.insert(entry.name).second) continue;
                 std::string path = *join_path(dir, entry.name, std::nullopt);
                 if (abort_requested()) {
                     interrupted();

@@ -170,6 +170,34 @@ TEST(SiteWalk, OwnFilesByExtensionThenSubdirectories) {
     EXPECT_LT(position("sub/d.html"), position("sub/deeper/e.htm"));
 }
 
+TEST(SiteWalk, APageFoundByTwoPatternsIsConvertedOnce) {
+    const struct {
+        std::vector<std::string> extensions;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {{"html", "html"}, {"a.html", "c.HTML"}},
+        {{"html", "HTML"}, {"a.html", "c.HTML"}},
+        {{"htm", "html"}, {"b.htm", "a.html", "c.HTML"}},
+        {{"htm"}, {"b.htm"}},
+        {{"h*", "html"}, {"a.html", "b.htm", "c.HTML"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.extensions[0] + "," + c.extensions.back());
+        ScratchDir scratch;
+        make_files(scratch.path(), {"a.html", "b.htm", "c.HTML"});
+        ConversionJob job;
+        job.site_directory = scratch.path().string();
+        job.extensions = c.extensions;
+        RunResult r = run(job);
+        std::vector<std::string> expected;
+        for (const auto& name : c.expected) expected.push_back(path_in(scratch.path(), name));
+        // Within one pattern the order is the search's.
+        std::sort(expected.begin(), expected.end());
+        std::sort(r.seen.begin(), r.seen.end());
+        EXPECT_EQ(r.seen, expected);
+    }
+}
+
 TEST(SiteWalk, ExcludedDirectoriesMatchTheWholePath) {
     struct Case {
         const char* name;

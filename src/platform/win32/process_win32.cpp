@@ -163,10 +163,16 @@ bool is_directory(const std::string& path) {
 
 std::vector<DirectoryEntry> find_entries(const std::string& pattern_path) {
     std::vector<DirectoryEntry> entries;
+    std::size_t separator = pattern_path.find_last_of("\\/:");
+    std::string_view pattern = std::string_view(pattern_path).substr(
+        separator == std::string::npos ? 0 : separator + 1);
     WIN32_FIND_DATAA found;
     HANDLE search = ::FindFirstFileA(pattern_path.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return entries;
     do {
+        // The search also matches the short 8.3 names: "*.htm" finds
+        // "page.html" through "PAGE~1.HTM". Only the real name counts.
+        if (!wildcard_match(pattern, found.cFileName)) continue;
         entries.push_back(
             {found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
     } while (::FindNextFileA(search, &found));
