@@ -24,6 +24,8 @@ PACKAGES=(
   # X server for the Windows GUI tests, and the X libraries Wine's X11
   # driver loads at run time (only recommended by the Wine packages).
   xvfb xauth libxrender1 libxi6 libxrandr2 libxcursor1 libxinerama1 libxcomposite1 libxfixes3
+  # The fuzz target: clang with libFuzzer and the sanitizer runtimes
+  clang libclang-rt-14-dev
   # Test and benchmark helpers
   python3
 )

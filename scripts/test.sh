@@ -4,6 +4,8 @@
 #   linux       native g++ build
 #   linux-asan  native build with AddressSanitizer and UndefinedBehaviorSanitizer
 #   windows     MinGW-w64 cross build, its tests run under Wine
+#   fuzz        a short libFuzzer run (QUORLIX_FUZZ_SECONDS, default 60) of the
+#               in-process conversion under ASan and UBSan, seeded with the goldens
 #
 #   bash scripts/test.sh                 # all three
 #   bash scripts/test.sh linux windows   # only these presets
@@ -21,7 +23,7 @@ JOBS=2   # the machines have 2 cores
 if [ "$#" -gt 0 ]; then
   PRESETS=("$@")
 else
-  PRESETS=(linux linux-asan windows)
+  PRESETS=(linux linux-asan windows fuzz)
 fi
 
 started=$SECONDS
@@ -103,6 +105,19 @@ run_platform() {
   fi
 }
 
+# The short fuzz run counts as one test.
+run_fuzz() {
+  local t0=$SECONDS seconds=${QUORLIX_FUZZ_SECONDS:-60}
+  banner "Fuzzing ($seconds s)"
+  if bash "$ROOT/scripts/fuzz.sh" "$seconds" 2>&1 | tee "$LOG_DIR/fuzz.log"; then
+    total_passed=$((total_passed + 1))
+    summary+=("Fuzzing: $(grep -m1 'number_of_executed_units' "$LOG_DIR/fuzz.log" | awk '{print $2}') inputs in $seconds s, no finding ($((SECONDS - t0)) s with the build)")
+  else
+    total_failed=$((total_failed + 1)); status=1
+    summary+=("Fuzzing: FAILED, see build/fuzz/findings and $LOG_DIR/fuzz.log")
+  fi
+}
+
 trap 'if declare -F quorlix_wine_stop >/dev/null; then quorlix_wine_stop; fi' EXIT
 trap 'exit 130' INT TERM
 
@@ -119,6 +134,7 @@ for preset in "${PRESETS[@]}"; do
     linux)      run_platform linux "Linux" ;;
     linux-asan) run_platform linux-asan "Linux (ASan+UBSan)" ;;
     windows)    run_platform windows "Windows (MinGW-w64)" ;;
+    fuzz)       run_fuzz ;;
     *) echo "unknown preset: $preset" >&2
        summary+=("$preset: unknown preset"); total_failed=$((total_failed + 1)); status=1 ;;
   esac
