@@ -34,8 +34,9 @@ long TextReader::read(char* data, std::size_t size) {
         const char* start = raw_.data() + raw_pos_;
         std::size_t available = std::min(raw_len_ - raw_pos_, size - produced);
         // Copy the plain run up to the next CR or Ctrl-Z in one piece.
-        std::size_t run = 0;
-        while (run < available && start[run] != '\r' && start[run] != ctrl_z) ++run;
+        const void* cr = std::memchr(start, '\r', available);
+        std::size_t run = cr != nullptr ? static_cast<const char*>(cr) - start : available;
+        if (const void* z = std::memchr(start, ctrl_z, run)) run = static_cast<const char*>(z) - start;
         std::memcpy(data + produced, start, run);
         produced += run;
         raw_pos_ += run;
@@ -85,10 +86,21 @@ bool TextWriter::put(const char* data, std::size_t size) {
 bool TextWriter::write(const char* data, std::size_t size) {
     const char* end = data + size;
     while (data < end) {
-        const char* lf = static_cast<const char*>(std::memchr(data, '\n', end - data));
-        if (lf == nullptr) return put(data, end - data);
-        if (!put(data, lf - data) || !put("\r\n", 2)) return false;
-        data = lf + 1;
+        if (buffer_.size() - used_ < 2 && !flush()) return false;
+        if (failed_) return false;
+        // Copy up to the next LF straight into the buffer, leaving room for
+        // the CR LF that replaces it.
+        std::size_t chunk = std::min<std::size_t>(buffer_.size() - used_ - 1, end - data);
+        const char* lf = static_cast<const char*>(std::memchr(data, '\n', chunk));
+        std::size_t n = lf != nullptr ? static_cast<std::size_t>(lf - data) : chunk;
+        std::memcpy(buffer_.data() + used_, data, n);
+        used_ += n;
+        data += n;
+        if (lf != nullptr) {
+            buffer_[used_++] = '\r';
+            buffer_[used_++] = '\n';
+            ++data;
+        }
     }
     return !failed_;
 }
