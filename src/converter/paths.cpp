@@ -18,6 +18,8 @@ bool is_slash(char c, PathStyle style) {
 
 char separator_of(PathStyle style) { return style == PathStyle::windows ? '\\' : '/'; }
 
+}  // namespace
+
 bool equal_ignoring_case(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
@@ -28,8 +30,6 @@ bool equal_ignoring_case(std::string_view a, std::string_view b) {
     }
     return true;
 }
-
-}  // namespace
 
 std::string directory_of(std::string_view path, PathStyle style) {
     for (std::size_t i = path.size(); i-- > 1;) {

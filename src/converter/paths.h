@@ -48,6 +48,9 @@ int create_temp_file(std::string& name_template);
 // The template's characters that take the last position, in order.
 inline constexpr std::string_view temp_name_characters = "abcdefghijklmnopqrstuvwxyz0123456789_-";
 
+// True when both texts are equal with ASCII letters folded to lower case.
+bool equal_ignoring_case(std::string_view a, std::string_view b);
+
 // True when both names expand to the same full path, ignoring letter case,
 // or name the same file on disk.
 bool same_file(const std::string& a, const std::string& b);

@@ -12,14 +12,7 @@ namespace {
 
 bool same_directory_name(const std::string& a, const std::string& b) {
     if (native_path_style == PathStyle::posix) return a == b;
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
+    return equal_ignoring_case(a, b);
 }
 
 class Run {

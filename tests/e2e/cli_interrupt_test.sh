@@ -7,13 +7,8 @@ set -u
 quorlix=$1
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-failures=0
-checks=0
-check() {  # check NAME CONDITION...
-    local name=$1; shift
-    checks=$((checks + 1))
-    if "$@"; then echo "ok   $name"; else echo "FAIL $name"; failures=$((failures + 1)); fi
-}
+# shellcheck source=tests/e2e/checks.sh
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 # Waits until the file holds the text (a fixed string), at most 60 s.
 wait_for_text() {  # wait_for_text FILE TEXT
@@ -80,5 +75,4 @@ check "the original was kept" cmp -s big.html.bak original.html
 check "no file after it was started" test ! -e small1.html.bak
 check "no temporary file is left at the end" test -z "$(ls | grep '^qlx' || true)"
 
-echo "interrupt checks: $((checks - failures)) of $checks passed"
-test "$failures" -eq 0
+checks_done "interrupt checks"

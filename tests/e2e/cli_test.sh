@@ -5,13 +5,8 @@ set -u
 quorlix=$1
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-failures=0
-checks=0
-check() {  # check NAME CONDITION...
-    local name=$1; shift
-    checks=$((checks + 1))
-    if "$@"; then echo "ok   $name"; else echo "FAIL $name"; failures=$((failures + 1)); fi
-}
+# shellcheck source=tests/e2e/checks.sh
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 cd "$scratch"
 printf '<p>one</p>\n' > one.html
@@ -108,5 +103,4 @@ check "an unusable -dch block is explained" grep -q -- '-dch3' err.txt
 check "a file that is no block is refused" test $? -eq 1
 check "a refused block's file is untouched" cmp -s one.html <(printf '<p>one</p>\r\n')
 
-echo "command-line checks: $((checks - failures)) of $checks passed"
-test "$failures" -eq 0
+checks_done "command-line checks"
