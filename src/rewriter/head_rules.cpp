@@ -1,21 +1,11 @@
 #include "rewriter/head_rules.h"
 
+#include "converter/paths.h"
 #include "rewriter/rule_actions.h"
 
 namespace quorlix::rules {
 
 namespace {
-
-bool equal_ignoring_case(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 // Writes a rebuilt tag: the tag buffer, ">" and the line feed that followed
 // the original end, if any.
