@@ -35,7 +35,7 @@ std::uint64_t OutputBuffer::grown_capacity(std::uint64_t capacity, std::uint64_t
     return capacity + step;
 }
 
-void OutputBuffer::append(std::string_view text) {
+void OutputBuffer::append_growing(std::string_view text) {
     std::uint64_t n = text.size();
     if (n == 0) return;
     if (length_ + n + 1 >= capacity_) {

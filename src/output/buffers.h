@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -25,13 +26,22 @@ public:
     // allocates the first block, later calls reuse the block.
     void reset();
 
-    void append(std::string_view text);
+    void append(std::string_view text) {
+        if (length_ + text.size() + 1 < capacity_) {
+            if (text.empty()) return;
+            std::memcpy(text_ + length_, text.data(), text.size());
+            length_ += text.size();
+            text_[length_] = '\0';
+        } else {
+            append_growing(text);
+        }
+    }
     void append_char(char c) {
         if (length_ + 1 < capacity_) {
             text_[length_++] = c;
             text_[length_] = '\0';
         } else {
-            append(std::string_view(&c, 1));
+            append_growing(std::string_view(&c, 1));
         }
     }
 
@@ -58,6 +68,9 @@ public:
     std::uint64_t head_position() const { return head_position_; }
 
 private:
+    // The general path: grows the buffer when the text does not fit.
+    void append_growing(std::string_view text);
+
     char* text_ = nullptr;
     std::uint64_t capacity_ = 0;
     std::uint64_t length_ = 0;
