@@ -151,8 +151,14 @@ public:
 
     char saved_quote = '"';
 
-    // The document being read (set by rewrite_document).
+    // The document being read (set by rewrite_document), and the count of
+    // its newlines for line numbers.
     TextReader* input = nullptr;
+    struct LineCount {
+        long newlines_read = 0;
+        bool refilling = false;
+        long unmatched_while_refilling = 0;
+    } lines;
 
 private:
     std::vector<int> state_stack_;

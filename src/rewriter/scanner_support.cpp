@@ -8,9 +8,25 @@ namespace quorlix {
 
 void scanner_failure(const char* message) { throw ScannerFailure{message}; }
 
-std::size_t scanner_read(Document& document, char* buffer, std::size_t size) {
+long count_newlines(const char* text, std::size_t size) {
+    long count = 0;
+    const char* end = text + size;
+    while (text < end && (text = static_cast<const char*>(std::memchr(text, '\n', end - text)))) {
+        ++count;
+        ++text;
+    }
+    return count;
+}
+
+std::size_t scanner_read(Document& document, char* buffer, std::size_t size,
+                         const char* buffer_start) {
+    LineCount& lines = document.lines;
+    lines.unmatched_while_refilling = count_newlines(buffer_start, buffer - buffer_start);
+    lines.refilling = true;
     long n = document.input->read(buffer, size);
     if (n < 0) document.diagnostics.error_plain(messages::read_error);
+    lines.refilling = false;
+    lines.newlines_read += count_newlines(buffer, static_cast<std::size_t>(n));
     return static_cast<std::size_t>(n);
 }
 

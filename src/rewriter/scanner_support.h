@@ -25,9 +25,21 @@ struct ScannerFailure {
 
 [[noreturn]] void scanner_failure(const char* message);
 
-// Reads the next block of the document for the scanner: the byte count, 0 at
-// the end of the input. A read error is fatal.
-std::size_t scanner_read(Document& document, char* buffer, std::size_t size);
+// Line numbers are worked out only when a diagnostic asks for one: 1 plus
+// the newlines read so far, minus those in the text the scanner has read
+// but not yet matched. That is exactly the count of newlines in every match
+// so far (text given back for rescanning is unmatched again), and costs
+// nothing per byte.
+using LineCount = Document::LineCount;
+
+long count_newlines(const char* text, std::size_t size);
+
+// Reads the next block of the document for the scanner into buffer, which
+// lies in the scanner's array after the moved match in progress (from
+// buffer_start): the byte count, 0 at the end of the input. A read error is
+// fatal.
+std::size_t scanner_read(Document& document, char* buffer, std::size_t size,
+                         const char* buffer_start);
 
 // Reports a scanner failure in the user's terms.
 [[noreturn]] void report_scanner_failure(Document& document, const ScannerFailure& failure);

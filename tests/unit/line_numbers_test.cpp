@@ -1,0 +1,62 @@
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace quorlix {
+namespace {
+
+// The line numbers of every diagnostic in a log.
+std::vector<int> lines_in(const std::string& log) {
+    std::vector<int> lines;
+    static const std::regex header(R"(\(line ([0-9]+)\):)");
+    for (std::sregex_iterator it(log.begin(), log.end(), header), end; it != end; ++it) {
+        lines.push_back(std::stoi((*it)[1]));
+    }
+    return lines;
+}
+
+// Lines of filler text, numbered from first.
+std::string filler(int first, int count, const char* line_end) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        text += "<p>line " + std::to_string(first + i) + " of some ordinary text</p>" + line_end;
+    }
+    return text;
+}
+
+TEST(LineNumbers, CountEveryNewlineOnceAcrossBufferRefills) {
+    ConversionOptions options;
+    options.verbose = false;
+    for (const char* line_end : {"\n", "\r\n"}) {
+        // A warning at line 3000, one right after a comment of 3000 lines that
+        // spans several buffers, and an error deep into a multi-line tag.
+        std::string page = filler(1, 2999, line_end);
+        page += std::string("<a name=\"w1\">x</a>") + line_end;                  // line 3000
+        page += "<!--" + filler(3001, 3000, line_end) + "-->";                   // 3001-6001
+        page += std::string("<a name=\"w2\">y</a>") + line_end;                  // still 6001
+        page += filler(6002, 3000, line_end);                                    // 6002-9001
+        page += std::string("<font") + line_end + "color=\"red\"" + line_end +  // 9002-9003
+                "size=\"9\">z</font>" + line_end;                                 // 9004
+        auto result = testing::convert_text(page, options);
+        EXPECT_EQ(result.status, -1);
+        EXPECT_EQ(lines_in(result.log), (std::vector<int>{3000, 6001, 9004})) << result.log;
+    }
+}
+
+TEST(LineNumbers, TextGivenBackIsNotCountedTwice) {
+    ConversionOptions options;
+    options.verbose = false;
+    // The applet's body gives back the newline after its parameters, and the
+    // charset value gives back the white space that ends it.
+    std::string page =
+        "<applet code=\"a\">\n<param name=\"p\" value=\"1\" />\n\n<p>alt</p></applet>\n"
+        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=\n\"/>\n"
+        "<font size=\"0\">x</font>\n";
+    auto result = testing::convert_text(page, options);
+    EXPECT_EQ(lines_in(result.log), std::vector<int>{7}) << result.log;
+}
+
+}  // namespace
+}  // namespace quorlix
