@@ -51,14 +51,25 @@ int ConverterLauncher::convert_one_file(const std::string& path, OutputSink& log
     // converter's copy closes.
     pipe->write_end.close();
     char piece[capture_piece + 1];
+    bool line_open = false;
     for (;;) {
         long n = platform::read_pipe(pipe->read_end.get(), piece, capture_piece);
         if (n <= 0) break;
         log.write(std::string_view(piece, static_cast<std::size_t>(n)));
         log.flush();
+        line_open = piece[n - 1] != '\n';
     }
     int status = converter->wait();
     if (status != 0 && block_.redirect_result() != 0) log.write(launch_messages::no_redirect);
+    // A converter exits with 0 or 1; anything else means it was ended from
+    // outside (or crashed) in the middle of its file, without a word of its
+    // own, so the log says it here.
+    if (status != 0 && status != 1) {
+        if (line_open) log.write("\n");
+        log.write(launch_messages::ended_abnormally);
+        log.write(std::to_string(status));
+        log.write("\n");
+    }
     return status;
 }
 

@@ -22,6 +22,9 @@ inline constexpr const char* filename_too_long = "Error: filename is too long\n"
 inline constexpr const char* no_pipe = "Error: unable to obtain required handle\n";
 inline constexpr const char* no_process = "Error: unable to create process\n";
 inline constexpr const char* no_redirect = "Error: unable to map handle to internal resources\n";
+// A converter that neither finished nor failed by itself (killed, crashed)
+// has said nothing about it; the status follows.
+inline constexpr const char* ended_abnormally = "Error: the converter process ended abnormally, status ";
 }  // namespace launch_messages
 
 // "-dch" and the block's handle in decimal: the converter's argument.

@@ -255,6 +255,20 @@ TEST(ConverterProcesses, WhatAConverterSaysIsAllTheLogGetsForItsFile) {
     }
 }
 
+TEST(ConverterProcesses, AConverterThatEndsAbnormallyIsReportedAndTheRunGoesOn) {
+    // It ends in the middle of its progress line, as a killed one would.
+    ScratchDir scratch;
+    write_file(scratch.path() / "a.html", "CRASH a.html... ");
+    write_file(scratch.path() / "b.html", "b.html... Done.\n");
+    ConversionJob job;
+    job.files = {path_in(scratch.path(), "a.html"), path_in(scratch.path(), "b.html")};
+    Outcome r = run_with(stand_in_program, job);
+    EXPECT_EQ(r.counts.failed, 1);
+    EXPECT_EQ(r.counts.converted, 1);
+    EXPECT_EQ(r.log, "CRASH a.html... \nError: the converter process ended abnormally, status 70\n" +
+                         native("b.html... Done.\n") + "Converted: 1. Failed: 1. Total: 2\n");
+}
+
 TEST(ConverterProcesses, AConverterGivenABadBlockExitsOneAndTheLogStaysEmpty) {
     struct Case {
         const char* name;

@@ -1,11 +1,14 @@
 // A converter process for the tests of the launch: it loads its settings
 // block and attaches its output exactly as the real converter does, but
 // instead of converting it writes the file's bytes into the pipe in one
-// piece, and fails when they start with "FAIL". The file REPORT makes it
+// piece, and fails when they start with "FAIL"; when they start with "CRASH"
+// it ends at once with status 70, as a converter killed from outside or
+// crashed would end, without finishing. The file REPORT makes it
 // describe the process it runs in (Linux: its descriptors and its process
 // group).
 #include "converter/converter_entry.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -54,6 +57,7 @@ int main(int argc, char** argv) {
             if (content == "REPORT") content = describe_process();
             diagnostics.progress_stream().write(content);
             diagnostics.progress_stream().flush();
+            if (content.rfind("CRASH", 0) == 0) std::_Exit(70);
             return content.rfind("FAIL", 0) == 0 ? -1 : 0;
         });
     // 4: the block was refused.
