@@ -75,6 +75,9 @@ void convert_into(platform::File& input_file, platform::File& temporary_file,
 int convert_opened(const std::string& input, const ConversionNames& names,
                    platform::File& input_file, std::optional<unsigned> input_mode,
                    const ConversionOptions& options, Diagnostics& diagnostics) {
+    // In place, the page that is replaced must be the file read here.
+    std::optional<platform::FileIdentity> converted;
+    if (options.output_dir.empty()) converted = platform::identity_of(input_file);
     const bool output_dir_mode = !options.output_dir.empty();
     if (output_dir_mode && same_file(names.target, input)) {
         diagnostics.print_error(prefixed(
@@ -124,7 +127,7 @@ int convert_opened(const std::string& input, const ConversionNames& names,
 
     ConversionNames replaced = names;
     replaced.temporary = temporary;
-    if (replace_target(replaced, input, options, diagnostics) != 0) return -1;
+    if (replace_target(replaced, input, options, diagnostics, converted) != 0) return -1;
 #ifdef _WIN32
     // A read-only input gives a read-only converted file.
     if (output_dir_mode && input_mode) platform::set_file_mode(names.target, *input_mode);
@@ -156,7 +159,21 @@ int derive_names(const std::string& input, const ConversionOptions& options,
 }
 
 int replace_target(const ConversionNames& names, const std::string& input,
-                   const ConversionOptions& options, Diagnostics& diagnostics) {
+                   const ConversionOptions& options, Diagnostics& diagnostics,
+                   const std::optional<platform::FileIdentity>& converted) {
+    // Another program may have replaced, rewritten or removed the page while
+    // it was converted; the conversion of what it was then must not take the
+    // place of what it is now. Looked at before the backup and again after
+    // it, so that the backup is known to be the converted file too.
+    auto changed = [&] {
+        if (!converted || platform::identity_of(names.target) == converted) return false;
+        platform::remove_file(names.temporary);
+        diagnostics.print_error(prefixed("Error: " + names.target +
+                                         " changed while it was being converted\n"
+                                         "It is left as it is now; the converted file was removed.\n"));
+        return true;
+    };
+    if (changed()) return -1;
     // The page is never removed or renamed away: the backup is made beside
     // it, then the converted file takes its name in one step, so a crash at
     // any moment leaves the page either as it was or converted.
@@ -169,6 +186,7 @@ int replace_target(const ConversionNames& names, const std::string& input,
             ", which you can rename yourself.\n"));
         return -1;
     }
+    if (changed()) return -1;
     if (platform::replace_file(names.temporary, names.target)) return 0;
 
     std::string text = prefixed("Error: unable to rename the output as " + names.target + "\n");

@@ -6,7 +6,9 @@
 
 #include "converter/diagnostics.h"
 #include "converter/options.h"
+#include "platform/platform.h"
 
+#include <optional>
 #include <string>
 
 namespace quorlix {
@@ -31,7 +33,11 @@ int derive_names(const std::string& input, const ConversionOptions& options,
 
 // Moves the converted temporary file onto the target, keeping the old target
 // as the backup unless no_backup is set. Returns 0 or -1 after reporting.
+// With the identity of the file that was converted, a target that is no
+// longer that file (replaced, rewritten or removed meanwhile) is left as it
+// is now and the temporary file is removed.
 int replace_target(const ConversionNames& names, const std::string& input,
-                   const ConversionOptions& options, Diagnostics& diagnostics);
+                   const ConversionOptions& options, Diagnostics& diagnostics,
+                   const std::optional<platform::FileIdentity>& converted = std::nullopt);
 
 }  // namespace quorlix

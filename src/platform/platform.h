@@ -83,6 +83,21 @@ std::optional<std::string> full_path(const std::string& path);
 // inode, or the same file index), whatever path leads to them.
 bool same_file_on_disk(const std::string& a, const std::string& b);
 
+// What tells a file from another one put in its place, and from itself
+// rewritten: the device and file number, the size and the last write time.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t index = 0;
+    std::uint64_t size = 0;
+    std::int64_t write_time = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of an open file, and of the file a name leads to now; none
+// when it cannot be had (for a name: when nothing is there).
+std::optional<FileIdentity> identity_of(const File& file);
+std::optional<FileIdentity> identity_of(const std::string& path);
+
 // Seconds since the epoch.
 std::int64_t calendar_time();
 

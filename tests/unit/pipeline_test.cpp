@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
+
 
 namespace quorlix {
 namespace {
@@ -153,6 +156,66 @@ TEST(Pipeline, TheBackupReplacesAnOlderOneAndLeavesThePage) {
     EXPECT_EQ(testing::read_file(page), "converted");
     EXPECT_EQ(testing::read_file(backup), "current");
     EXPECT_FALSE(fs::exists(backup + ".qlxnew"));
+}
+
+// A progress stream that, when the converted file is complete and before the
+// page is replaced ("Done." ends the progress line), lets something else
+// happen to the page, as another program could at that moment.
+class MeddlingProgress final : public OutputSink {
+public:
+    explicit MeddlingProgress(std::function<void()> meddle) : meddle_(std::move(meddle)) {}
+    void write(std::string_view text) override {
+        if (text.rfind("Done.", 0) == 0) meddle_();
+    }
+
+private:
+    std::function<void()> meddle_;
+};
+
+TEST(Pipeline, APageChangedOrRemovedDuringItsConversionIsLeftAsItIsNow) {
+    const std::string original = "<p>original</p>\n";
+    const std::string theirs = "<p>their new version, longer</p>\n";
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& page)> meddle;
+        std::optional<std::string> page_after;  // none: the page is gone
+    };
+    const Case cases[] = {
+#ifndef _WIN32
+        // On Windows the open input can be neither replaced nor removed.
+        {"replaced by another file",
+         [&](const std::string& page) {
+             testing::write_file(page + ".new", theirs);
+             fs::rename(page + ".new", page);
+         },
+         theirs},
+        {"removed", [](const std::string& page) { fs::remove(page); }, std::nullopt},
+#endif
+        {"rewritten in place",
+         [&](const std::string& page) { testing::write_file(page, theirs); }, theirs},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        const std::string page = dir.file("page.html");
+        testing::write_file(page, original);
+        testing::write_file(page + ".bak", "older backup");
+        ConversionOptions options;
+        StringSink errors;
+        MeddlingProgress progress([&] { c.meddle(page); });
+        Diagnostics diagnostics(options, errors, progress);
+        EXPECT_EQ(convert_file(page, options, diagnostics), -1);
+        EXPECT_EQ(errors.text(), "quorlix: Error: " + page +
+                                     " changed while it was being converted\n"
+                                     "It is left as it is now; the converted file was removed.\n");
+        if (c.page_after) {
+            EXPECT_EQ(testing::read_file(page), *c.page_after);
+        } else {
+            EXPECT_FALSE(fs::exists(page));
+        }
+        EXPECT_EQ(testing::read_file(page + ".bak"), "older backup");
+        EXPECT_TRUE(testing::temporary_files_in(dir.path()).empty());
+    }
 }
 
 TEST(Pipeline, TemporaryFilesAreCreatedExclusively) {

@@ -130,6 +130,30 @@ bool same_file_on_disk(const std::string& a, const std::string& b) {
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
+namespace {
+FileIdentity identity_from(const struct stat& st) {
+    FileIdentity identity;
+    identity.device = static_cast<std::uint64_t>(st.st_dev);
+    identity.index = static_cast<std::uint64_t>(st.st_ino);
+    identity.size = static_cast<std::uint64_t>(st.st_size);
+    identity.write_time = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 +
+                          st.st_mtim.tv_nsec;
+    return identity;
+}
+}  // namespace
+
+std::optional<FileIdentity> identity_of(const File& file) {
+    struct stat st;
+    if (::fstat(file.fd(), &st) != 0) return std::nullopt;
+    return identity_from(st);
+}
+
+std::optional<FileIdentity> identity_of(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return identity_from(st);
+}
+
 std::int64_t calendar_time() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
 int last_error() { return errno; }

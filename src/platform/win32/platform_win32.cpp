@@ -112,6 +112,34 @@ bool same_file_on_disk(const std::string& a, const std::string& b) {
            ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
+namespace {
+FileIdentity identity_from(const BY_HANDLE_FILE_INFORMATION& info) {
+    FileIdentity identity;
+    identity.device = info.dwVolumeSerialNumber;
+    identity.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    identity.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    identity.write_time = static_cast<std::int64_t>(
+        (static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+        info.ftLastWriteTime.dwLowDateTime);
+    return identity;
+}
+}  // namespace
+
+std::optional<FileIdentity> identity_of(const File& file) {
+    intptr_t handle = ::_get_osfhandle(file.fd());
+    BY_HANDLE_FILE_INFORMATION info;
+    if (handle == -1 || !::GetFileInformationByHandle(reinterpret_cast<HANDLE>(handle), &info)) {
+        return std::nullopt;
+    }
+    return identity_from(info);
+}
+
+std::optional<FileIdentity> identity_of(const std::string& path) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file_identity(path, info)) return std::nullopt;
+    return identity_from(info);
+}
+
 std::int64_t calendar_time() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
 int last_error() { return errno; }
