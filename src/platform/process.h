@@ -143,7 +143,8 @@ std::FILE* open_pipe_stream(NativeHandle write_end);
 // converted (a second Ctrl-C ends the command line at once) must not end the
 // conversion half-way. Writes to a pipe without a reader then fail instead
 // of killing the process, and the console's Ctrl-C is left to the
-// supervisor.
+// supervisor. On Linux a write beyond a file-size limit fails as well
+// instead of killing the process.
 void shield_converter_process();
 
 // The running executable's full path; none when it cannot be had.

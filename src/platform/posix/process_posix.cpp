@@ -217,7 +217,13 @@ std::FILE* open_pipe_stream(NativeHandle write_end) {
     return ::fdopen(static_cast<int>(write_end), "w");
 }
 
-void shield_converter_process() { std::signal(SIGPIPE, SIG_IGN); }
+void shield_converter_process() {
+    std::signal(SIGPIPE, SIG_IGN);
+    // A write beyond a file-size limit (RLIMIT_FSIZE) then fails with EFBIG,
+    // which the pipeline reports and cleans up after, instead of killing the
+    // process and leaving its temporary file behind.
+    std::signal(SIGXFSZ, SIG_IGN);
+}
 
 std::optional<std::string> executable_path() {
     std::vector<char> buffer(4096);

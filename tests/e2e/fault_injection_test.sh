@@ -1,0 +1,197 @@
+#!/usr/bin/env bash
+# Faults injected into real conversion runs on Linux: a write that fails
+# part-way (a file-size limit), a directory in which no temporary file can be
+# created, read-only pages, a page that is replaced or removed while it is
+# being converted, and a backup that cannot be made. After each, every page
+# is either byte for byte as it was, or converted completely (equal to a
+# clean conversion of it) with its .bak equal to the original; no qlx
+# temporary file is left except one that a message names as kept; and the
+# log says what happened. Killed runs are the business of kill_test.py.
+set -u
+quorlix_built=$(realpath "$1") || exit 1
+scratch=$(mktemp -d)
+trap 'chmod -R u+w "$scratch" 2>/dev/null; rm -rf "$scratch"' EXIT
+# shellcheck source=tests/e2e/checks.sh
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
+
+cd "$scratch" || exit 1
+chmod 755 "$scratch"
+# A copy that an unprivileged user may run too (the build tree may be
+# private to its owner).
+cp "$quorlix_built" ./quorlix
+chmod 755 ./quorlix
+quorlix=$scratch/quorlix
+
+pages_checked=0
+
+# Pages.
+small_page() {
+    printf '<html>\n<head>\n<title>%s</title>\n</head>\n<body>\n<center>%s</center>\n</body>\n</html>\n' "$1" "$1"
+}
+big_page() {  # about 4 MB
+    printf '<html>\n<head>\n<title>Big</title>\n</head>\n<body>\n'
+    yes '<p align="center">A paragraph with <font color="red">red</font> and <tt>code</tt>.</p>' | head -n 50000
+    printf '</body>\n</html>\n'
+}
+# Every anchor gives a warning of about 250 bytes: some MB of log in all.
+warning_page() {
+    printf '<html>\n<head>\n<title>Anchors</title>\n</head>\n<body>\n'
+    seq 1 6000 | sed 's|.*|<p><a name="a&">anchor &</a></p>|'
+    printf '</body>\n</html>\n'
+}
+
+mkdir originals references
+small_page One > originals/small.html
+big_page > originals/big.html
+warning_page > originals/warnings.html
+# What a clean conversion makes of each.
+for name in small big warnings; do
+    cp "originals/$name.html" "references/$name.html"
+    "$quorlix" -q --no-backup "references/$name.html" > /dev/null
+done
+
+# The temporary files below a directory: qlx* and unfinished backups.
+temporaries() { find "$1" \( -name 'qlx*' -o -name '*.qlxnew' \) | sort; }
+
+# expect_intact PAGE ORIGINAL: as it was, and no backup made of it.
+expect_intact() {
+    pages_checked=$((pages_checked + 1))
+    check "$1 is as it was" cmp -s "$1" "$2"
+    check "$1 has no backup" test ! -e "$1.bak"
+}
+# expect_converted PAGE ORIGINAL REFERENCE: converted whole, backup = original.
+expect_converted() {
+    pages_checked=$((pages_checked + 1))
+    check "$1 is converted" cmp -s "$1" "$3"
+    check "$1.bak is the original" cmp -s "$1.bak" "$2"
+}
+# logged LOG LINE: the log holds the line. Site runs name pages by their
+# full path.
+logged() { grep -qxF -- "$2" "$1"; }
+
+# --- A write that fails part-way: the output grows beyond a file-size limit
+# of 1 MiB. The converter must not be killed by SIGXFSZ (which would leave
+# its temporary file): the write fails, and the pipeline cleans up.
+mkdir fsize
+cp originals/small.html originals/big.html fsize/
+(ulimit -f 1024; "$quorlix" --site fsize > out.txt 2> err.txt)
+check "a failed write makes the status 1" test $? -eq 1
+expect_converted fsize/small.html originals/small.html references/small.html
+expect_intact fsize/big.html originals/big.html
+check "the output that did not fit is reported" \
+    grep -qxF 'Error: Error writing to output file.' out.txt
+check "... for the big page" grep -qxF "quorlix: $scratch/fsize/big.html:" out.txt
+check "the size-limit run counts one failure" grep -qxF 'Converted: 1. Failed: 1. Total: 2' out.txt
+check "no temporary file is left after a failed write" test -z "$(temporaries fsize)"
+check "the limit was reached part-way (the page is bigger than 1 MiB)" \
+    test "$(stat -c %s references/big.html)" -gt 1048576
+
+# --- A directory in which no temporary file can be created. Root may write
+# anywhere, so as root the run is made as the unprivileged user nobody.
+mkdir -p locked-site/open locked-site/locked
+cp originals/small.html locked-site/open/a.html
+cp originals/small.html locked-site/locked/b.html
+cp originals/big.html locked-site/locked/c.html
+chmod 777 locked-site/open
+chmod 555 locked-site/locked
+as_user=()
+if [ "$(id -u)" -eq 0 ]; then
+    as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+fi
+"${as_user[@]}" "$quorlix" --site locked-site > out.txt 2> err.txt
+check "a locked directory makes the status 1" test $? -eq 1
+expect_converted locked-site/open/a.html originals/small.html references/small.html
+expect_intact locked-site/locked/b.html originals/small.html
+expect_intact locked-site/locked/c.html originals/big.html
+for name in b c; do
+    check "the locked directory's $name.html is reported" \
+        logged out.txt "quorlix: Error: cannot create temporary filename for $scratch/locked-site/locked/$name.html"
+done
+check "the locked run counts two failures" grep -qxF 'Converted: 1. Failed: 2. Total: 3' out.txt
+check "no temporary file is left in the locked site" test -z "$(temporaries locked-site)"
+chmod 755 locked-site/locked
+
+# --- Read-only pages, in site mode and in file mode.
+mkdir read-only
+cp originals/small.html read-only/ro.html
+cp originals/small.html read-only/rw.html
+cp originals/big.html read-only/ro-big.html
+chmod 444 read-only/ro.html read-only/ro-big.html
+"$quorlix" --site read-only > out.txt 2> err.txt
+check "read-only pages make the status 1" test $? -eq 1
+expect_intact read-only/ro.html originals/small.html
+expect_intact read-only/ro-big.html originals/big.html
+expect_converted read-only/rw.html originals/small.html references/small.html
+check "a read-only page is reported" logged out.txt "quorlix: Error: $scratch/read-only/ro.html is read-only"
+"$quorlix" read-only/ro-big.html > out.txt 2> err.txt
+check "a read-only page alone is status 1" test $? -eq 1
+expect_intact read-only/ro-big.html originals/big.html
+check "a read-only page alone is reported" logged out.txt "quorlix: Error: read-only/ro-big.html is read-only"
+check "read-only pages leave no temporary file" test -z "$(temporaries read-only)"
+check "read-only pages keep their mode" test "$(stat -c %a read-only/ro.html)" = 444
+
+# --- A page replaced or removed between screening and the rename. The
+# moment is made certain, not guessed: the page gives some MB of warnings,
+# and the test does not read the run's output, which is a FIFO. The run
+# fills the FIFO and stops reading its converter, whose pipe fills in turn,
+# so the converter stands still in the middle of the page until the output
+# is drained. Meanwhile its temporary file shows that it is under way.
+race() {  # race WHAT PAGE: WHAT is replace or remove
+    local what=$1 page=$2 pid i
+    rm -f out.fifo
+    mkfifo out.fifo
+    "$quorlix" "$page" > out.fifo 2> err.txt &
+    pid=$!
+    exec 3< out.fifo
+    for i in $(seq 1 6000); do
+        [ -n "$(temporaries "$(dirname "$page")")" ] && break
+        sleep 0.01
+    done
+    check "the $what race: the converter is under way" test -n "$(temporaries "$(dirname "$page")")"
+    if [ "$what" = replace ]; then
+        small_page Theirs > "$page.theirs"
+        mv "$page.theirs" "$page"
+    else
+        rm "$page"
+    fi
+    cat <&3 > out.txt
+    exec 3<&-
+    wait "$pid"
+    check "the $what race is status 1" test $? -eq 1
+    check "the $what race held the converter (its log exceeds both pipes)" \
+        test "$(stat -c %s out.txt)" -gt 1000000
+    check "the $what race is reported" \
+        logged out.txt "quorlix: Error: $page changed while it was being converted"
+    check "... and what became of it" \
+        logged out.txt "It is left as it is now; the converted file was removed."
+    check "the $what race leaves no temporary file" test -z "$(temporaries "$(dirname "$page")")"
+    pages_checked=$((pages_checked + 1))
+}
+mkdir races
+cp originals/warnings.html races/replaced.html
+race replace races/replaced.html
+check "a replaced page keeps the new version" cmp -s races/replaced.html <(small_page Theirs)
+check "a replaced page gets no backup" test ! -e races/replaced.html.bak
+cp originals/warnings.html races/removed.html
+race remove races/removed.html
+check "a removed page stays removed" test ! -e races/removed.html
+check "a removed page gets no backup" test ! -e races/removed.html.bak
+
+# --- A backup that cannot be made (a directory holds the name page.bak):
+# the page stays as it was and the converted file is kept where the
+# message says.
+mkdir -p no-backup/page.html.bak
+touch no-backup/page.html.bak/occupied
+cp originals/small.html no-backup/page.html
+"$quorlix" no-backup/page.html > out.txt 2> err.txt
+check "a failed backup is status 1" test $? -eq 1
+pages_checked=$((pages_checked + 1))
+check "the page whose backup failed is as it was" cmp -s no-backup/page.html originals/small.html
+check "a failed backup is reported" logged out.txt "quorlix: Error: unable to back up the existing no-backup/page.html as"
+kept=$(sed -n 's/^The converted file is saved as \(.*\), which you can rename yourself\.$/\1/p' out.txt)
+check "the message names the kept file" test -n "$kept"
+check "the only temporary file is the one named" test "$(temporaries no-backup)" = "$kept"
+check "the kept file is the whole conversion" cmp -s "$kept" references/small.html
+
+echo "fault injection: $pages_checked pages checked"
+checks_done "fault-injection checks"
