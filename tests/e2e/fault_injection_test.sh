@@ -50,8 +50,9 @@ for name in small big warnings; do
     "$quorlix" -q --no-backup "references/$name.html" > /dev/null
 done
 
-# The temporary files below a directory: qlx* and unfinished backups.
-temporaries() { find "$1" \( -name 'qlx*' -o -name '*.qlxnew' \) | sort; }
+# The temporary files below a directory (converted files and unfinished
+# backups both start with qlx).
+temporaries() { find "$1" -name 'qlx*' | sort; }
 
 # expect_intact PAGE ORIGINAL: as it was, and no backup made of it.
 expect_intact() {

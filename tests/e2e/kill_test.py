@@ -230,7 +230,7 @@ class Checker:
                     strays.append(rel)
         beside = {os.path.dirname(rel) for rel in in_progress}
         for rel in strays:
-            temporary = re.fullmatch(r"qlx\d{5}[a-z0-9_-]|.*\.qlxnew|qlxbak\d+",
+            temporary = re.fullmatch(r"qlx\d{5}[a-z0-9_-]|qlxbak\d+",
                                      os.path.basename(rel))
             if not temporary:
                 self.fail("%s: unexpected file %s" % (label, rel))

@@ -11,13 +11,17 @@
 
 #include <algorithm>
 
+#include <cstdio>
+
 #ifdef _WIN32
+#include <direct.h>
 #include <fcntl.h>
 #include <io.h>
 #include <process.h>
 #else
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 extern char** environ;
@@ -133,6 +137,44 @@ int run_program(const std::string& program, const std::vector<std::string>& argu
     return WEXITSTATUS(status);
 #endif
 }
+
+// Files and directories named through the C runtime's narrow functions, as
+// the program names them (in the ANSI code page on Windows), so that a
+// name's bytes mean the same to the test and to the program.
+void put_file(const std::string& path, const std::string& bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr) << path;
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+std::string get_file(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) return "(missing)";
+    std::string bytes;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.append(buffer, n);
+    std::fclose(f);
+    return bytes;
+}
+
+void make_dir(const std::string& path) {
+#ifdef _WIN32
+    ASSERT_EQ(::_mkdir(path.c_str()), 0) << path;
+#else
+    ASSERT_EQ(::mkdir(path.c_str(), 0777), 0) << path;
+#endif
+}
+
+// Runs with the current directory changed, as a user in that directory.
+class InDirectory {
+public:
+    explicit InDirectory(const fs::path& dir) : saved_(fs::current_path()) { fs::current_path(dir); }
+    ~InDirectory() { fs::current_path(saved_); }
+
+private:
+    fs::path saved_;
+};
 
 const std::string page = "<p>page</p>\n";
 const std::string converted_page = "<p>page</p>\r\n";
@@ -317,6 +359,86 @@ TEST(ConverterProcesses, PathsOf259CharactersConvertAnd260AreRefused) {
     EXPECT_EQ(launcher->convert_one_file(too_long, refused), -1);
     // No converter ran: it would have named the missing file.
     EXPECT_EQ(refused.text(), "Error: filename is too long\n" + too_long + "\n");
+}
+
+TEST(ConverterProcesses, HostileNamesConvertInFileAndSiteMode) {
+    std::vector<std::string> names = {
+        "with blanks.html", " leading blank.html", "it's.html", "-dash.html", "--double.html",
+        "-dch5.html", "semi;colon&amp.html", "%s%n%x.html", "[set] {brace}.html",
+        "caf\xc3\xa9 na\xc3\xafve.html", "\xe2\x82\xac 100 \xe6\x97\xa5\xe6\x9c\xac.html"};
+    if (!on_windows) {
+        // Not allowed in Windows names.
+        names.insert(names.end(), {"say \"hi\".html", "star*.html", "q?.html", "back\\slash.html",
+                                   "a:colon.html", "line\nfeed.html", "\xff\xfe invalid.html"});
+    }
+    const std::string input =
+        "<html>\n<head>\n<title>T</title>\n</head>\n<body>\n<center>x</center>\n</body>\n</html>\n";
+    const std::string expected = testing::convert_text(input).output;
+    ASSERT_NE(expected, input);
+    ScratchDir scratch;
+    const std::string log_file = path_in(scratch.path(), "run.log");
+
+    // File mode: the names as a user in their directory gives them, after --.
+    const std::string files = path_in(scratch.path(), "files");
+    make_dir(files);
+    for (const auto& name : names) put_file(*join_path(files, name, std::nullopt), input);
+    std::vector<std::string> arguments = {"--log", log_file, "--"};
+    arguments.insert(arguments.end(), names.begin(), names.end());
+    {
+        InDirectory there(files);
+        EXPECT_EQ(run_program(cli_program, arguments), 0);
+    }
+    std::string log = get_file(log_file);
+    for (const auto& name : names) {
+        SCOPED_TRACE(name);
+        const std::string path = *join_path(files, name, std::nullopt);
+        EXPECT_EQ(get_file(path), expected);
+        EXPECT_EQ(get_file(path + ".bak"), input);
+        EXPECT_NE(log.find(native(name + "... Done.\n")), std::string::npos) << log;
+    }
+    EXPECT_TRUE(temporary_files_below(files).empty());
+
+    // Site mode, in directories with hostile names too.
+    const std::string site = path_in(scratch.path(), "site 'one'");
+    const std::vector<std::string> dirs = {site, *join_path(site, "-dir with blanks", std::nullopt),
+                                           *join_path(site, "caf\xc3\xa9 dir", std::nullopt)};
+    for (const auto& dir : dirs) {
+        make_dir(dir);
+        for (const auto& name : names) put_file(*join_path(dir, name, std::nullopt), input);
+    }
+    EXPECT_EQ(run_program(cli_program, {"--log", log_file, "--site", site}), 0);
+    log = get_file(log_file);
+    const std::string count = std::to_string(dirs.size() * names.size());
+    EXPECT_NE(log.find(native("Converted: " + count + " of " + count + ".\n")), std::string::npos)
+        << log;
+    for (const auto& dir : dirs) {
+        for (const auto& name : names) {
+            SCOPED_TRACE(dir + " " + name);
+            const std::string path = *join_path(dir, name, std::nullopt);
+            EXPECT_EQ(get_file(path), expected);
+            EXPECT_EQ(get_file(path + ".bak"), input);
+            EXPECT_NE(log.find(native(path + "... Done.\n")), std::string::npos);
+        }
+    }
+    EXPECT_TRUE(temporary_files_below(scratch.path()).empty());
+}
+
+TEST(ConverterProcesses, APathThatLeavesRoomForItsBackupConvertsWithIt) {
+    // 255 characters: the backup's name has 259, the most a path may have
+    // on Windows, so the backup is made under no longer name on the way.
+    ScratchDir scratch;
+    const std::string dir = scratch.path().string();
+    const std::string path =
+        path_in(scratch.path(), std::string(255 - dir.size() - 6, 'b') + ".html");
+    ASSERT_EQ(path.size(), 255u);
+    write_file(path, page);
+    ConversionJob job;
+    job.files = {path};
+    Outcome r = run_with(cli_program, job);
+    EXPECT_EQ(r.counts.converted, 1) << r.log;
+    EXPECT_EQ(read_file(path), converted_page);
+    EXPECT_EQ(read_file(path + ".bak"), page);
+    EXPECT_TRUE(temporary_files_below(scratch.path()).empty());
 }
 
 #ifndef _WIN32

@@ -155,7 +155,7 @@ TEST(Pipeline, TheBackupReplacesAnOlderOneAndLeavesThePage) {
     ASSERT_TRUE(platform::replace_file(dir.file("qlx00001a"), page));
     EXPECT_EQ(testing::read_file(page), "converted");
     EXPECT_EQ(testing::read_file(backup), "current");
-    EXPECT_FALSE(fs::exists(backup + ".qlxnew"));
+    EXPECT_TRUE(testing::temporary_files_in(dir.path()).empty());
 }
 
 // A progress stream that, when the converted file is complete and before the

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <string>
 #include <vector>
 
 namespace quorlix::platform {
@@ -37,7 +38,11 @@ bool copy_file(const std::string& original, const std::string& path) {
 bool make_backup(const std::string& original, const std::string& backup) {
     // The new backup is made under a name of its own and then renamed over
     // the old one, so that an old backup is never lost before a new exists.
-    std::string fresh = backup + ".qlxnew";
+    // That name is short (a page's name may leave room for ".bak" and no
+    // more) and this process's own.
+    std::size_t slash = backup.rfind('/');
+    std::string fresh = (slash == std::string::npos ? std::string() : backup.substr(0, slash + 1)) +
+                        "qlxbak" + std::to_string(::getpid());
     ::unlink(fresh.c_str());
     if (::link(original.c_str(), fresh.c_str()) != 0 && !copy_file(original, fresh)) return false;
     if (::rename(fresh.c_str(), backup.c_str()) != 0) {
