@@ -1,12 +1,19 @@
 #!/usr/bin/env python3
-"""Quorlix benchmark: convert one large generated XHTML 1.0 document.
+"""Quorlix benchmark: one large generated XHTML 1.0 document, and a site of
+many small pages.
 
 This is a measurement command, not a test. It writes one large, realistic
 XHTML 1.0 Transitional document (deterministic for a given size), then times
-`quorlix --no-backup -q FILE` on fresh copies of it and compares the speed
-with `cat FILE` (plain read speed of the same file).
+`quorlix --no-backup -q FILE` on fresh copies of it, HTML Tidy
+(`tidy -q -clean --doctype html5 FILE`, its diagnostics discarded) on the
+same document and `cp` of the same file, and reports the three speeds, the
+ratios against the targets and the converter's peak memory. Then it converts
+a site of small pages with `quorlix -q --site DIR` and, with the helper
+bench/site_timing.cpp, the same pages in one process, and reports the time
+per file beyond the conversion itself.
 
-Standard library only. See bench/README.md for the method.
+Standard library only (and the helper, built with the Linux preset). See
+bench/README.md for the method.
 """
 
 import argparse
@@ -456,9 +463,11 @@ class Measurement:
         self.stderr = stderr
 
 
-def measure(cmd, scratch, discard_stdout=False):
-    out_path = os.devnull if discard_stdout else os.path.join(scratch, "run.out")
-    err_path = os.path.join(scratch, "run.err")
+def measure(cmd, scratch, discard_stdout=False, stdout_path=None,
+            discard_stderr=False):
+    out_path = stdout_path or (os.devnull if discard_stdout
+                               else os.path.join(scratch, "run.out"))
+    err_path = os.devnull if discard_stderr else os.path.join(scratch, "run.err")
     proc = subprocess.run(
         [sys.executable, "-I", "-S", "-c", WRAPPER, out_path, err_path] + cmd,
         stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
@@ -472,7 +481,7 @@ def measure(cmd, scratch, discard_stdout=False):
     maxrss_bytes = maxrss if sys.platform == "darwin" else maxrss * 1024
 
     def slurp(p):
-        if p == os.devnull:
+        if p == os.devnull or p == stdout_path:
             return ""
         with open(p, "rb") as f:
             return f.read().decode("utf-8", "replace")
@@ -488,7 +497,7 @@ def find_program(p):
     else:
         full = shutil.which(p)
     if not full or not os.path.isfile(full) or not os.access(full, os.X_OK):
-        sys.exit("bench: converter %r not found or not executable" % p)
+        sys.exit("bench: %r not found or not executable" % p)
     return full
 
 
@@ -505,8 +514,8 @@ def fmt_runs(values, unit="s"):
 def main(argv=None):
     ap = argparse.ArgumentParser(
         description="Benchmark Quorlix on one large generated XHTML 1.0 "
-                    "Transitional document and compare with the read speed "
-                    "of `cat`.")
+                    "Transitional document against HTML Tidy and `cp`, and "
+                    "on a site of many small pages.")
     ap.add_argument("--quorlix", metavar="PATH",
                     help="the quorlix binary to measure (required unless "
                          "--generate-only)")
@@ -522,6 +531,15 @@ def main(argv=None):
     ap.add_argument("--generate-only", action="store_true",
                     help="only write the document (to the scratch "
                          "directory) and print its path; implies --keep")
+    ap.add_argument("--no-tidy", action="store_true",
+                    help="leave HTML Tidy out (when it is not installed)")
+    ap.add_argument("--site-pages", type=int, default=2000, metavar="N",
+                    help="pages of the site run (default 2000; 0 leaves the "
+                         "site run out)")
+    ap.add_argument("--site-timing", metavar="PATH",
+                    help="the helper built from bench/site_timing.cpp "
+                         "(default: bench/site_timing in the converter's "
+                         "build directory)")
     args = ap.parse_args(argv)
 
     if args.size_mb <= 0:
@@ -530,11 +548,21 @@ def main(argv=None):
         ap.error("--runs must be at least 1")
     if not args.generate_only and not args.quorlix:
         ap.error("--quorlix PATH is required (or use --generate-only)")
+    if args.site_pages < 0:
+        ap.error("--site-pages must not be negative")
 
-    quorlix = None if args.generate_only else find_program(args.quorlix)
-    cat = shutil.which("cat")
-    if not args.generate_only and not cat:
-        sys.exit("bench: `cat` not found on PATH")
+    tools = {}
+    if not args.generate_only:
+        tools["quorlix"] = find_program(args.quorlix)
+        tools["cp"] = shutil.which("cp") or sys.exit("bench: `cp` not found on PATH")
+        if not args.no_tidy:
+            tools["tidy"] = shutil.which("tidy") or sys.exit(
+                "bench: `tidy` not found (Debian package tidy; scripts/setup.sh "
+                "installs it), or use --no-tidy")
+        if args.site_pages:
+            tools["site_timing"] = find_program(
+                args.site_timing or os.path.join(os.path.dirname(tools["quorlix"]),
+                                                 "bench", "site_timing"))
 
     if args.workdir:
         os.makedirs(args.workdir, exist_ok=True)
@@ -544,13 +572,24 @@ def main(argv=None):
     keep = args.keep or args.generate_only or bool(args.workdir)
 
     try:
-        return run(args, quorlix, cat, scratch)
+        status = run(args, tools, scratch)
+        if status == 0 and not args.generate_only and args.site_pages:
+            status = run_site(args, tools, scratch)
+        return status
     finally:
         if not keep:
             shutil.rmtree(scratch, ignore_errors=True)
 
 
-def run(args, quorlix, cat, scratch):
+def median_of(values):
+    return statistics.median(values) if values else float("nan")
+
+
+def verdict(ok):
+    return "met" if ok else "NOT met"
+
+
+def run(args, tools, scratch):
     doc = os.path.join(scratch, "document.html")
     t0 = time.perf_counter()
     size = generate(doc, int(args.size_mb * MB))
@@ -562,14 +601,17 @@ def run(args, quorlix, cat, scratch):
               % (doc, size_mb, size, gen_time))
         return 0
 
+    quorlix = tools["quorlix"]
     print("Quorlix benchmark")
     print("  converter       %s" % quorlix)
     print("  document        %.2f MB (%d bytes), XHTML 1.0 Transitional, "
           "generated in %.2f s" % (size_mb, size, gen_time))
     sys.stdout.flush()
 
-    conv, cats = [], []
+    conv, tidies, copies = [], [], []
     work = os.path.join(scratch, "convert-me.html")
+    tidy_out = os.path.join(scratch, "tidy-out.html")
+    copy = os.path.join(scratch, "copy.html")
     for i in range(args.runs):
         # a fresh copy each run: the converter rewrites its input in place
         shutil.copyfile(doc, work)
@@ -588,43 +630,194 @@ def run(args, quorlix, cat, scratch):
         if i == 0:
             out_size = os.path.getsize(work)
         conv.append(m)
-        k = measure([cat, doc], scratch, discard_stdout=True)
+        if "tidy" in tools:
+            # Tidy writes the cleaned document to its standard output (a file
+            # here, as the converter writes one) and its diagnostics to
+            # standard error, which are discarded. Its status is 1 or 2 when
+            # it had warnings or errors to report.
+            t = measure([tools["tidy"], "-q", "-clean", "--doctype", "html5", doc],
+                        scratch, stdout_path=tidy_out, discard_stderr=True)
+            if t.code not in (0, 1, 2) or os.path.getsize(tidy_out) == 0:
+                print("bench: FAILED: tidy %s, %d bytes of output"
+                      % (describe_exit(t.code), os.path.getsize(tidy_out)),
+                      file=sys.stderr)
+                return 1
+            tidies.append(t)
+        if os.path.exists(copy):
+            os.remove(copy)
+        k = measure([tools["cp"], doc, copy], scratch)
         if k.code != 0:
-            print("bench: FAILED: `cat FILE` %s:\n%s"
+            print("bench: FAILED: `cp FILE COPY` %s:\n%s"
                   % (describe_exit(k.code), k.stderr.rstrip("\n")),
                   file=sys.stderr)
             return 1
-        cats.append(k)
+        copies.append(k)
 
-    c_time = statistics.median(m.wall for m in conv)
-    c_cpu = statistics.median(m.user + m.system for m in conv)
+    c_time = median_of([m.wall for m in conv])
+    c_cpu = median_of([m.user + m.system for m in conv])
     c_peak = max(m.maxrss for m in conv)
-    k_time = statistics.median(m.wall for m in cats)
-    k_peak = max(m.maxrss for m in cats)
-    c_speed = size_mb / c_time if c_time > 0 else float("inf")
-    k_speed = size_mb / k_time if k_time > 0 else float("inf")
+    k_time = median_of([m.wall for m in copies])
+    k_peak = max(m.maxrss for m in copies)
+    c_speed = size_mb / c_time
+    k_speed = size_mb / k_time
 
     print("  output          %.2f MB (%d bytes) after run 1"
           % (out_size / MB, out_size))
     print("  runs            %d of each command" % args.runs)
-    print("  converter time  median %.3f s  -> %.1f MB/s   (runs: %s; "
+    print("  converter       median %.3f s -> %.1f MB/s   (runs: %s; "
           "median user+sys %.3f s)"
           % (c_time, c_speed, fmt_runs([m.wall for m in conv]), c_cpu))
-    print("  peak memory     %.1f MB = %.3f x document size   (runs: %s)"
-          % (c_peak / MB, c_peak / size,
-             fmt_runs([m.maxrss / MB for m in conv], "MB")))
+    if tidies:
+        t_time = median_of([m.wall for m in tidies])
+        t_speed = size_mb / t_time
+        print("  HTML Tidy       median %.3f s -> %.1f MB/s   (runs: %s; "
+              "peak memory %.1f MB)"
+              % (t_time, t_speed, fmt_runs([m.wall for m in tidies]),
+                 max(m.maxrss for m in tidies) / MB))
+    print("  cp              median %.3f s -> %.1f MB/s   (runs: %s)"
+          % (k_time, k_speed, fmt_runs([m.wall for m in copies])))
     note = ""
     if c_peak <= k_peak * 1.05:
         note = "  <- at the floor: the converter's true peak is at most this"
-    print("  memory floor    %.1f MB (peak reported for cat, same method)%s"
-          % (k_peak / MB, note))
-    print("  cat time        median %.3f s  -> %.1f MB/s   (runs: %s)"
-          % (k_time, k_speed, fmt_runs([m.wall for m in cats])))
-    print("  speed ratio     converter MB/s / cat MB/s = %.4f"
-          % (c_speed / k_speed))
+    print("  peak memory     %.1f MB = %.3f x document size   (runs: %s)%s"
+          % (c_peak / MB, c_peak / size,
+             fmt_runs([m.maxrss / MB for m in conv], "MB"), note))
+    print("  memory floor    %.1f MB (peak reported for cp, same method)"
+          % (k_peak / MB))
+    print("  targets")
+    if tidies:
+        print("    converter / Tidy   %7.2f   (at least 25: %s)"
+              % (c_speed / t_speed, verdict(c_speed >= 25 * t_speed)))
+    print("    converter / cp     %7.4f   (at least 0.25: %s)"
+          % (c_speed / k_speed, verdict(c_speed >= 0.25 * k_speed)))
+    print("    peak / document    %7.3f   (at most 3: %s)"
+          % (c_peak / size, verdict(c_peak <= 3 * size)))
     print("  method          median wall time of %d runs each (fresh copy per "
           "converter run, file in page cache); peak RSS via wait4() of the "
           "measured process, max over runs; 1 MB = 10^6 bytes" % args.runs)
+    sys.stdout.flush()
+    return 0
+
+
+# ---------------------------------------------------------------------------
+# Site run
+# ---------------------------------------------------------------------------
+
+SITE_DIRS = 40  # the pages are spread over this many directories (and the top)
+
+
+def generate_site(root, pages):
+    """Writes `pages` small pages (about 2 to 15 KB each) below root; returns
+    their paths in the order of the site walk and their total size."""
+    pool = build_pool()
+    pick = random.Random(SEED + 2)
+    head, tail = prologue(), epilogue()
+    mark = MARK.encode()
+    n = 0
+    total = 0
+    for i in range(pages):
+        directory = root if i % (SITE_DIRS + 1) == 0 else \
+            os.path.join(root, "section%02d" % (i % (SITE_DIRS + 1)))
+        os.makedirs(directory, exist_ok=True)
+        blocks = []
+        for _ in range(pick.randint(2, 10)):
+            block = pool[pick.randrange(POOL_SIZE)]
+            if mark in block:
+                n += 1
+                block = block.replace(mark, str(n).encode())
+            blocks.append(block)
+        data = head + b"".join(blocks) + tail
+        with open(os.path.join(directory, "page%04d.html" % i), "wb") as f:
+            f.write(data)
+        total += len(data)
+    return walk_order(root), total
+
+
+def walk_order(root):
+    """The pages in the order of the site walk: a directory's own pages by
+    name, then its subdirectories by name."""
+    names = sorted(os.listdir(root))
+    out = [os.path.join(root, n) for n in names
+           if n.endswith(".html") and os.path.isfile(os.path.join(root, n))]
+    for n in names:
+        if os.path.isdir(os.path.join(root, n)):
+            out += walk_order(os.path.join(root, n))
+    return out
+
+
+def run_site(args, tools, scratch):
+    quorlix, timing = tools["quorlix"], tools["site_timing"]
+    pristine = os.path.join(scratch, "site")
+    pages, total = generate_site(pristine, args.site_pages)
+    count = len(pages)
+    print("Site run")
+    print("  site            %d pages, %.2f MB in all (%.1f KB a page), "
+          "%d directories" % (count, total / MB, total / count / 1000,
+                              SITE_DIRS + 1))
+    sys.stdout.flush()
+
+    # Every run works on fresh copies in directories of their own, removed
+    # only at the end: on ext4 a file created soon after many were removed
+    # waits for the allocator to pass over their inodes, which would weigh
+    # on both sides of the comparison.
+    runs, in_process, starts = [], [], []
+    for i in range(args.runs):
+        # The real run.
+        site = os.path.join(scratch, "site-run%d" % i)
+        shutil.copytree(pristine, site)
+        m = measure([quorlix, "-q", "--site", site], scratch)
+        converted = sum(1 for p in walk_order(site)
+                        if os.path.exists(p + ".bak"))
+        if m.code != 0 or converted != count:
+            print("bench: FAILED: the site run %s and converted %d of %d pages"
+                  % (describe_exit(m.code), converted, count), file=sys.stderr)
+            return 1
+        runs.append(m.wall)
+        # The same pages converted in one process.
+        site = os.path.join(scratch, "site-in-process%d" % i)
+        shutil.copytree(pristine, site)
+        listing = os.path.join(scratch, "pages.txt")
+        with open(listing, "w") as f:
+            f.write("".join(p.replace(pristine, site, 1) + "\n" for p in pages))
+        t = measure([timing, "convert", listing, os.path.join(scratch, "in-process.log")],
+                    scratch)
+        fields = t.stdout.split()
+        if t.code != 0 or len(fields) != 3 or int(fields[1]) != count:
+            print("bench: FAILED: site_timing convert: %s %s"
+                  % (t.stdout.strip(), t.stderr.strip()), file=sys.stderr)
+            return 1
+        in_process.append(float(fields[2]))
+        # Starting and ending the program as often, doing nothing else.
+        s = measure([timing, "spawn", str(count), quorlix, "--version"], scratch)
+        if s.code != 0:
+            print("bench: FAILED: site_timing spawn: %s" % s.stderr.strip(),
+                  file=sys.stderr)
+            return 1
+        starts.append(float(s.stdout.split()[1]))
+
+    run_time, conv_time, start_time = (median_of(runs), median_of(in_process),
+                                       median_of(starts))
+    # Each run's difference is taken with the in-process conversion measured
+    # right after it, under the same conditions of the machine.
+    overhead = median_of([r - c for r, c in zip(runs, in_process)]) / count
+    start = start_time / count
+    print("  site run        median %.3f s = %.3f ms a page   (runs: %s)"
+          % (run_time, run_time / count * 1000, fmt_runs(runs)))
+    print("  in one process  median %.3f s = %.3f ms a page   (runs: %s)"
+          % (conv_time, conv_time / count * 1000, fmt_runs(in_process)))
+    print("  beyond the conversion  %.3f ms a page   (at most 2 ms: %s; "
+          "median of the runs' differences)"
+          % (overhead * 1000, verdict(overhead <= 0.002)))
+    print("    of which a process start and end  %.3f ms   "
+          "(`quorlix --version`, %d times: %s)"
+          % (start * 1000, count, fmt_runs(starts)))
+    print("    the rest (block, pipe, walk, log, a converter's own start-up)"
+          "  %.3f ms" % ((overhead - start) * 1000))
+    print("  method          median of %d runs each: `quorlix -q --site DIR` "
+          "on a fresh copy, wall time; the same pages in the same order "
+          "converted by convert_file() in one process (site_timing convert), "
+          "its own timer; the difference per page is the time beyond the "
+          "conversion itself; 1 KB = 1000 bytes" % args.runs)
     return 0
 
 

@@ -26,8 +26,8 @@ PACKAGES=(
   xvfb xauth libxrender1 libxi6 libxrandr2 libxcursor1 libxinerama1 libxcomposite1 libxfixes3
   # The fuzz target: clang with libFuzzer and the sanitizer runtimes
   clang libclang-rt-14-dev
-  # Test and benchmark helpers
-  python3
+  # Test and benchmark helpers (HTML Tidy is the benchmark's baseline)
+  python3 tidy
 )
 # The HTML5 checker (tests/validator): Java 11 or later runs vnu.jar, and npm
 # fetches it. A java, node or npm already on PATH (from any source) is kept.
