@@ -12,3 +12,8 @@ checks_done() {  # checks_done WHAT
     echo "$1: $((checks - failures)) of $checks passed"
     test "$failures" -eq 0
 }
+enter_scratch() {  # a fresh directory in $scratch, removed at the end, made current
+    scratch=$(mktemp -d) || exit 1
+    trap 'chmod -R u+w "$scratch" 2>/dev/null; rm -rf "$scratch"' EXIT
+    cd "$scratch" || exit 1
+}

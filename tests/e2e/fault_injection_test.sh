@@ -9,12 +9,9 @@
 # log says what happened. Killed runs are the business of kill_test.py.
 set -u
 quorlix_built=$(realpath "$1") || exit 1
-scratch=$(mktemp -d)
-trap 'chmod -R u+w "$scratch" 2>/dev/null; rm -rf "$scratch"' EXIT
 # shellcheck source=tests/e2e/checks.sh
 source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
-
-cd "$scratch" || exit 1
+enter_scratch
 chmod 755 "$scratch"
 # A copy that an unprivileged user may run too (the build tree may be
 # private to its owner).

@@ -8,11 +8,9 @@
 # temporary file; the log names each page as it was given.
 set -u
 quorlix=$(realpath "$1") || exit 1
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
 # shellcheck source=tests/e2e/checks.sh
 source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
-cd "$scratch" || exit 1
+enter_scratch
 
 repeat() { printf "%${2}s" '' | tr ' ' "$1"; }  # repeat CHAR COUNT (ASCII)
 page='<html>\n<head>\n<title>T</title>\n</head>\n<body>\n<center>hostile</center>\n<p><font color="red">x</font></p>\n</body>\n</html>\n'
