@@ -1,0 +1,535 @@
+#include "shell/win32/wizard.h"
+
+#include "shell/win32/app.h"
+#include "shell/win32/resource_ids.h"
+#include "shell/win32/texts.h"
+#include "shell/win32/win_handles.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <prsht.h>
+
+#include <array>
+#include <cstring>
+#include <new>
+
+namespace quorlix::gui {
+
+WizardJob job;
+
+namespace {
+
+static_assert(sizeof(PROPSHEETHEADERA) == 96, "the header with the Wizard97 bitmaps");
+
+// The page record of the newest layout: the header's fields end with a
+// header bitmap (unused here), which the system headers at hand lack.
+struct WizardPage {
+    PROPSHEETPAGEA page;
+    HBITMAP header_bitmap;
+};
+static_assert(sizeof(WizardPage) == 104, "the page record with the header bitmap");
+
+// What a page with one path field (the directory page and the file page)
+// needs to know.
+struct PathPage {
+    int edit_id;
+    const char* empty_message;
+    const char* unreadable_message;
+    std::optional<std::string> WizardJob::*target;
+    void (*browse)(HWND page);
+};
+
+void browse_for_directory(HWND page) {
+    char display_name[MAX_PATH] = "";
+    BROWSEINFOA info{};
+    info.hwndOwner = page;
+    info.pidlRoot = nullptr;
+    info.pszDisplayName = display_name;
+    info.lpszTitle = texts::choose_directory_title;
+    info.ulFlags = BIF_EDITBOX | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
+    ItemList chosen(::SHBrowseForFolderA(&info));
+    if (!chosen) return;
+    char path[MAX_PATH];
+    if (::SHGetPathFromIDListA(chosen.get(), path)) ::SetDlgItemTextA(page, IDC_DIRECTORY, path);
+}
+
+void browse_for_file(HWND page) {
+    char file[262] = "";
+    OPENFILENAMEA dialog{};
+    static_assert(sizeof dialog == 152);
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = page;
+    dialog.lpstrFilter = texts::file_filter;
+    dialog.nFilterIndex = 2;
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = sizeof file;
+    dialog.lpstrTitle = texts::choose_file_title;
+    dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+    if (::GetOpenFileNameA(&dialog)) ::SetDlgItemTextA(page, IDC_FILE, file);
+}
+
+const PathPage directory_page{IDC_DIRECTORY, texts::choose_directory, texts::directory_unreadable,
+                              &WizardJob::site_directory, browse_for_directory};
+const PathPage file_page{IDC_FILE, texts::choose_file, texts::filename_unreadable,
+                         &WizardJob::single_file, browse_for_file};
+
+void update_path_buttons(const PathPage& field, HWND page) {
+    HWND edit = ::GetDlgItem(page, field.edit_id);
+    bool has_text = edit != nullptr && ::GetWindowTextLengthA(edit) > 0;
+    set_wizard_buttons(page, has_text ? PSWIZB_BACK | PSWIZB_NEXT : PSWIZB_BACK);
+}
+
+// Next on a path page: the text as typed becomes the job's path.
+bool store_path(const PathPage& field, HWND page) {
+    HWND edit = ::GetDlgItem(page, field.edit_id);
+    if (edit == nullptr) {
+        show_error_box(page, texts::no_edit_control);
+        return false;
+    }
+    if (::GetWindowTextLengthA(edit) <= 0) {
+        show_error_box(page, field.empty_message);
+        return false;
+    }
+    try {
+        std::optional<std::string> text = control_text(edit);
+        if (!text) {
+            show_error_box(page, field.unreadable_message);
+            return false;
+        }
+        job.*field.target = std::move(*text);
+    } catch (const std::bad_alloc&) {
+        show_out_of_memory_box(page);
+        return false;
+    }
+    return true;
+}
+
+INT_PTR path_page_proc(const PathPage& field, HWND page, UINT message, WPARAM wparam,
+                       LPARAM lparam) {
+    switch (message) {
+    case WM_COMMAND:
+        if (LOWORD(wparam) == field.edit_id && HIWORD(wparam) == EN_CHANGE) {
+            update_path_buttons(field, page);
+        } else if (LOWORD(wparam) == IDC_BROWSE) {
+            field.browse(page);
+        } else if (LOWORD(wparam) == IDC_OPTIONS) {
+            ::DialogBoxParamA(app_instance, MAKEINTRESOURCEA(IDD_OPTIONS), page, options_dialog_proc,
+                              0);
+        }
+        return TRUE;
+    case WM_NOTIFY:
+        switch (reinterpret_cast<const NMHDR*>(lparam)->code) {
+        case PSN_SETACTIVE:
+            update_path_buttons(field, page);
+            return notification_result(page, 0);
+        case PSN_WIZNEXT:
+            return notification_result(page, store_path(field, page) ? 0 : -1);
+        }
+        break;
+    }
+    return FALSE;
+}
+
+// The excluded-directories page while it exists: the font its entries are
+// measured with, the widest entry so far plus margin, and the margin.
+UniqueFont list_font;
+int list_max_extent = 0;
+int list_extra_width = 0;
+
+void add_excluded_directory(HWND page) {
+    ItemList root;
+    if (job.site_directory) {
+        const std::string& site = *job.site_directory;
+        int length = ::MultiByteToWideChar(CP_ACP, 0, site.c_str(), -1, nullptr, 0);
+        if (length > 0) {
+            std::wstring wide(static_cast<std::size_t>(length), L'\0');
+            ::MultiByteToWideChar(CP_ACP, 0, site.c_str(), -1, wide.data(), length);
+            ITEMIDLIST* list = nullptr;
+            if (SUCCEEDED(::SHILCreateFromPath(wide.c_str(), &list, nullptr))) root.reset(list);
+        }
+    }
+    char display_name[MAX_PATH] = "";
+    BROWSEINFOA info{};
+    info.hwndOwner = page;
+    info.pidlRoot = root.get();
+    info.pszDisplayName = display_name;
+    info.lpszTitle = texts::choose_directory_title;
+    info.ulFlags = BIF_EDITBOX | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
+    ItemList chosen(::SHBrowseForFolderA(&info));
+    if (!chosen) return;
+    char path[MAX_PATH];
+    if (!::SHGetPathFromIDListA(chosen.get(), path)) return;
+
+    HWND list = ::GetDlgItem(page, IDC_EXCLUDED_LIST);
+    ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path));
+    // Widen the scrolling range so that the longest entry can be read.
+    ScreenDc dc;
+    if (dc.get() == nullptr) return;
+    SelectedObject font(dc.get(), list_font.get());
+    SIZE size{};
+    if (::GetTextExtentPoint32A(dc.get(), path, static_cast<int>(std::strlen(path)), &size)) {
+        int width = size.cx + list_extra_width;
+        if (width > list_max_extent) {
+            list_max_extent = width;
+            ::SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(width), 0);
+        }
+    }
+}
+
+void start_excluded_page() {
+    list_extra_width = ::GetSystemMetrics(SM_CXVSCROLL);
+    ScreenDc dc;
+    int pixels_per_inch = 96;
+    if (dc.get() != nullptr) {
+        TEXTMETRICA metrics{};
+        if (::GetTextMetricsA(dc.get(), &metrics)) list_extra_width += metrics.tmMaxCharWidth;
+        pixels_per_inch = ::GetDeviceCaps(dc.get(), LOGPIXELSY);
+    }
+    list_font.reset(::CreateFontA(-::MulDiv(8, pixels_per_inch, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                                  0, 0, 0, 0, 0, "MS Shell Dlg"));
+    list_max_extent = 0;
+}
+
+// The text of one list entry; none when its length cannot be read.
+std::optional<std::string> list_entry(HWND list, int index) {
+    LRESULT length = ::SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == LB_ERR) return std::nullopt;
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    LRESULT got = ::SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index),
+                                 reinterpret_cast<LPARAM>(text.data()));
+    if (got == LB_ERR) return std::nullopt;
+    text.resize(static_cast<std::size_t>(got));
+    return text;
+}
+
+int list_count(HWND list) {
+    if (list == nullptr) return 0;
+    LRESULT count = ::SendMessageA(list, LB_GETCOUNT, 0, 0);
+    return count == LB_ERR ? 0 : static_cast<int>(count);
+}
+
+void append_excluded_directory(std::string text) {
+    to_backslashes(text);
+    job.excluded_dirs.push_back(std::move(text));
+}
+
+bool store_excluded_directories(HWND page) {
+    job.excluded_dirs.clear();
+    HWND list = ::GetDlgItem(page, IDC_EXCLUDED_LIST);
+    try {
+        for (int i = 0, count = list_count(list); i < count; ++i) {
+            std::optional<std::string> entry = list_entry(list, i);
+            if (!entry) continue;
+            while (!entry->empty() && (entry->back() == '/' || entry->back() == '\\')) {
+                entry->pop_back();
+            }
+            append_excluded_directory(std::move(*entry));
+        }
+    } catch (const std::bad_alloc&) {
+        show_out_of_memory_box(page);
+        return false;
+    }
+    return true;
+}
+
+void remove_selected(HWND page, int list_id, const char* message) {
+    HWND list = ::GetDlgItem(page, list_id);
+    LRESULT selected = list != nullptr ? ::SendMessageA(list, LB_GETCURSEL, 0, 0) : LB_ERR;
+    if (selected == LB_ERR) {
+        show_error_box(page, message);
+        return;
+    }
+    ::SendMessageA(list, LB_DELETESTRING, static_cast<WPARAM>(selected), 0);
+}
+
+void update_extension_buttons(HWND page) {
+    bool any = list_count(::GetDlgItem(page, IDC_EXTENSION_LIST)) > 0;
+    set_wizard_buttons(page, any ? PSWIZB_BACK | PSWIZB_NEXT : PSWIZB_BACK);
+}
+
+void add_extension(HWND page) {
+    HWND edit = ::GetDlgItem(page, IDC_EXTENSION);
+    if (edit == nullptr) {
+        show_error_box(page, texts::no_edit_control);
+        return;
+    }
+    if (::GetWindowTextLengthA(edit) <= 0) {
+        show_error_box(page, texts::enter_extension);
+        return;
+    }
+    try {
+        if (std::optional<std::string> text = control_text(edit)) {
+            ::SendDlgItemMessageA(page, IDC_EXTENSION_LIST, LB_ADDSTRING, 0,
+                                  reinterpret_cast<LPARAM>(text->c_str()));
+        } else {
+            show_error_box(page, texts::extension_unreadable);
+        }
+    } catch (const std::bad_alloc&) {
+        show_out_of_memory_box(page);
+    }
+    ::SetWindowTextA(edit, "");
+    update_extension_buttons(page);
+}
+
+bool store_extensions(HWND page) {
+    job.extensions.clear();
+    HWND list = ::GetDlgItem(page, IDC_EXTENSION_LIST);
+    int count = list_count(list);
+    if (count <= 0) {
+        show_error_box(page, texts::add_extension);
+        return false;
+    }
+    if (static_cast<std::size_t>(count) > job.extensions.max_size()) {
+        show_error_box(page, texts::too_many_extensions);
+        return false;
+    }
+    try {
+        job.extensions.reserve(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            if (std::optional<std::string> entry = list_entry(list, i)) {
+                job.extensions.push_back(std::move(*entry));
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        job.extensions.clear();
+        show_out_of_memory_box(page);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void reset_job() { job = WizardJob{}; }
+
+void to_backslashes(std::string& text) {
+    for (char& c : text) {
+        if (c == '/') c = '\\';
+    }
+}
+
+int run_wizard(int button, HWND owner) {
+    struct PageTemplate {
+        int dialog;
+        DLGPROC procedure;
+    };
+    static constexpr std::array<PageTemplate, 5> website_pages{{
+        {IDD_WELCOME_PAGE, welcome_page_proc},
+        {IDD_DIRECTORY_PAGE, directory_page_proc},
+        {IDD_EXCLUDED_PAGE, excluded_page_proc},
+        {IDD_EXTENSIONS_PAGE, extensions_page_proc},
+        {IDD_LOG_PAGE, log_page_proc},
+    }};
+    static constexpr std::array<PageTemplate, 3> file_pages{{
+        {IDD_WELCOME_PAGE, welcome_page_proc},
+        {IDD_FILE_PAGE, file_page_proc},
+        {IDD_LOG_PAGE, log_page_proc},
+    }};
+
+    reset_job();
+    bool website = button == IDC_CONVERT_WEBSITE;
+    const PageTemplate* templates = website ? website_pages.data() : file_pages.data();
+    std::size_t count = website ? website_pages.size() : file_pages.size();
+    const char* header_title = website ? texts::website_header : texts::file_header;
+
+    std::array<WizardPage, 5> pages{};
+    for (std::size_t i = 0; i < count; ++i) {
+        PROPSHEETPAGEA& page = pages[i].page;
+        page.dwSize = sizeof(WizardPage);
+        page.dwFlags = PSP_USEHEADERTITLE;
+        page.hInstance = app_instance;
+        page.pszTemplate = MAKEINTRESOURCEA(templates[i].dialog);
+        page.pfnDlgProc = templates[i].procedure;
+        page.pszHeaderTitle = header_title;
+    }
+    PROPSHEETHEADERA header{};
+    header.dwSize = sizeof header;
+    header.dwFlags = PSH_WIZARD97 | PSH_PROPSHEETPAGE;
+    header.hwndParent = owner;
+    header.hInstance = app_instance;
+    header.nPages = static_cast<UINT>(count);
+    header.nStartPage = 0;
+    // The pages follow each other at their dwSize.
+    header.ppsp = &pages[0].page;
+    return ::PropertySheetA(&header) == -1 ? -1 : 0;
+}
+
+void set_wizard_buttons(HWND page, DWORD buttons) {
+    ::PostMessageA(::GetParent(page), PSM_SETWIZBUTTONS, 0, static_cast<LPARAM>(buttons));
+}
+
+INT_PTR notification_result(HWND page, LONG_PTR result) {
+    ::SetWindowLongPtrA(page, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+std::optional<std::string> control_text(HWND control) {
+    int length = ::GetWindowTextLengthA(control);
+    if (length < 0) return std::nullopt;
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    int got = ::GetWindowTextA(control, text.data(), length + 1);
+    if (got == 0 && length > 0) return std::nullopt;
+    text.resize(static_cast<std::size_t>(got));
+    return text;
+}
+
+INT_PTR CALLBACK welcome_page_proc(HWND page, UINT message, WPARAM, LPARAM lparam) {
+    if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lparam)->code == PSN_SETACTIVE) {
+        set_wizard_buttons(page, PSWIZB_NEXT);
+        return notification_result(page, 0);
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK directory_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
+    return path_page_proc(directory_page, page, message, wparam, lparam);
+}
+
+INT_PTR CALLBACK file_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
+    return path_page_proc(file_page, page, message, wparam, lparam);
+}
+
+INT_PTR CALLBACK excluded_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        start_excluded_page();
+        return TRUE;
+    case WM_DESTROY:
+        list_font.reset();
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wparam) == IDC_ADD) {
+            add_excluded_directory(page);
+        } else if (LOWORD(wparam) == IDC_REMOVE) {
+            remove_selected(page, IDC_EXCLUDED_LIST, texts::select_directory_to_remove);
+        }
+        return TRUE;
+    case WM_NOTIFY:
+        switch (reinterpret_cast<const NMHDR*>(lparam)->code) {
+        case PSN_SETACTIVE:
+            set_wizard_buttons(page, PSWIZB_BACK | PSWIZB_NEXT);
+            return notification_result(page, 0);
+        case PSN_WIZNEXT:
+            return notification_result(page, store_excluded_directories(page) ? 0 : -1);
+        }
+        break;
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK extensions_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        ::SendDlgItemMessageA(page, IDC_EXTENSION_LIST, LB_ADDSTRING, 0,
+                              reinterpret_cast<LPARAM>("html"));
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wparam) == IDC_ADD) {
+            add_extension(page);
+        } else if (LOWORD(wparam) == IDC_REMOVE) {
+            remove_selected(page, IDC_EXTENSION_LIST, texts::select_extension_to_remove);
+            update_extension_buttons(page);
+        }
+        return TRUE;
+    case WM_NOTIFY:
+        switch (reinterpret_cast<const NMHDR*>(lparam)->code) {
+        case PSN_SETACTIVE:
+            update_extension_buttons(page);
+            return notification_result(page, 0);
+        case PSN_WIZNEXT:
+            return notification_result(page, store_extensions(page) ? 0 : -1);
+        }
+        break;
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK options_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+    struct Box {
+        int id;
+        bool ConversionOptions::*field;
+    };
+    static constexpr Box boxes[] = {
+        {IDC_DELETE_IMG_BORDER, &ConversionOptions::delete_img_border},
+        {IDC_DELETE_TD_SCOPE, &ConversionOptions::delete_td_scope},
+        {IDC_NO_BACKUP, &ConversionOptions::no_backup},
+    };
+    switch (message) {
+    case WM_INITDIALOG:
+        for (const Box& box : boxes) {
+            ::CheckDlgButton(dialog, box.id, job.options.*box.field ? BST_CHECKED : BST_UNCHECKED);
+        }
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wparam) == IDOK) {
+            for (const Box& box : boxes) {
+                job.options.*box.field = ::IsDlgButtonChecked(dialog, box.id) == BST_CHECKED;
+            }
+            ::EndDialog(dialog, IDOK);
+            return TRUE;
+        }
+        if (LOWORD(wparam) == IDCANCEL) {
+            ::EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+ConversionJob conversion_job(const WizardJob& wizard_job) {
+    ConversionJob run;
+    if (wizard_job.site_directory) {
+        run.site_directory = *wizard_job.site_directory;
+        run.extensions = wizard_job.extensions;
+        run.excluded_dirs = wizard_job.excluded_dirs;
+    } else if (wizard_job.single_file) {
+        run.files.push_back(*wizard_job.single_file);
+    }
+    return run;
+}
+
+std::string summary_text(const WizardJob& wizard_job) {
+    std::string text = texts::summary_heading;
+    auto list = [&](const char* heading, const std::vector<std::string>& entries) {
+        if (entries.empty()) return;
+        text += heading;
+        for (const std::string& entry : entries) {
+            text += texts::summary_entry;
+            text += entry;
+            text += texts::summary_line_end;
+        }
+    };
+    if (wizard_job.site_directory) {
+        text += texts::summary_website;
+        text += *wizard_job.site_directory;
+        text += texts::summary_line_end;
+        list(texts::summary_excluded, wizard_job.excluded_dirs);
+        list(texts::summary_extensions, wizard_job.extensions);
+    } else {
+        text += texts::summary_file;
+        text += wizard_job.single_file.value_or("");
+        text += texts::summary_line_end;
+    }
+    text += texts::summary_options;
+    const ConversionOptions& options = wizard_job.options;
+    if (options.delete_img_border) text += texts::summary_delete_img_border;
+    if (options.delete_td_scope) text += texts::summary_delete_td_scope;
+    text += options.no_backup ? texts::summary_no_backup : texts::summary_backup;
+    text += texts::summary_next;
+    return text;
+}
+
+void write_summary(HWND log_page) {
+    HWND edit = ::GetDlgItem(log_page, IDC_LOG);
+    if (edit == nullptr) return;
+    ::SetWindowTextA(edit, "");
+    ::SendMessageA(edit, EM_LIMITTEXT, 2147483646, 0);
+    try {
+        append_to_log(edit, summary_text(job).c_str());
+    } catch (const std::bad_alloc&) {
+        show_out_of_memory_box(log_page);
+    }
+}
+
+}  // namespace quorlix::gui

@@ -1,0 +1,68 @@
+// The conversion wizard: a Wizard97 property sheet that collects one job (a
+// website or a single file, and three options), shows its summary on the
+// log page and runs it there.
+#pragma once
+
+#include "converter/options.h"
+#include "supervisor/conversion_run.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorlix::gui {
+
+// The job of the current wizard. Reset when a wizard opens; pages store
+// their part when Next is pressed on them.
+struct WizardJob {
+    std::optional<std::string> site_directory;  // website mode when set
+    std::optional<std::string> single_file;     // file mode
+    std::vector<std::string> extensions;        // without the dot, in list order
+    std::vector<std::string> excluded_dirs;     // full paths, backslashes only
+    ConversionOptions options;
+};
+extern WizardJob job;
+
+void reset_job();
+
+// Opens the wizard for IDC_CONVERT_WEBSITE or IDC_CONVERT_FILE, owned by
+// owner; returns when it is closed. -1 when it could not be created.
+int run_wizard(int button, HWND owner);
+
+// Every slash becomes a backslash.
+void to_backslashes(std::string& text);
+
+// The run that the log page starts: the job as the conversion run takes it.
+ConversionJob conversion_job(const WizardJob& wizard_job);
+
+// The summary that the log page shows before the run, CR LF line ends.
+std::string summary_text(const WizardJob& wizard_job);
+
+// Empties the log page's edit control and fills it with the summary.
+void write_summary(HWND log_page);
+
+// Appends text at the end of a multi-line edit control, wherever the user
+// left the caret.
+void append_to_log(HWND edit, const char* text);
+
+// Writes the edit control's whole text to path, byte for byte: null, or the
+// message to show.
+const char* write_log_file(HWND edit, const char* path);
+
+INT_PTR CALLBACK welcome_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR CALLBACK directory_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR CALLBACK excluded_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR CALLBACK extensions_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR CALLBACK file_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR CALLBACK log_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR CALLBACK options_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+
+// Helpers of the pages.
+void set_wizard_buttons(HWND page, DWORD buttons);
+INT_PTR notification_result(HWND page, LONG_PTR result);
+// The text of a control; none when it cannot be read.
+std::optional<std::string> control_text(HWND control);
+
+}  // namespace quorlix::gui
