@@ -3,7 +3,8 @@
 # tests every platform in turn:
 #   linux       native g++ build
 #   linux-asan  native build with AddressSanitizer and UndefinedBehaviorSanitizer
-#   windows     MinGW-w64 cross build, its tests run under Wine
+#   windows     MinGW-w64 cross build, its tests run under Wine (the wizard's
+#               GUI tests on an Xvfb display)
 #   fuzz        a short libFuzzer run (QUORLIX_FUZZ_SECONDS, default 60) of the
 #               in-process conversion under ASan and UBSan, seeded with the goldens
 #
@@ -89,6 +90,16 @@ run_platform() {
   fi
 
   parse_ctest_log "$log"
+  if [ "$preset" = windows ]; then
+    # The wizard's GUI tests (label gui) must have run, on the Xvfb display.
+    local gui
+    gui=$(sed -nE 's/^gui +=.*\(([0-9]+) tests?\)$/\1/p' "$log" | tail -n 1)
+    wine_note="$wine_note, ${gui:-0} of them GUI tests on ${DISPLAY:-no display}"
+    if [ "${gui:-0}" -eq 0 ]; then
+      FAILED=$((FAILED + 1))
+      summary+=("$label: no GUI test ran")
+    fi
+  fi
   if [ "$rc" -ne 0 ] && [ "$FAILED" -eq 0 ]; then
     # ctest failed without a failing test (no test found, discovery error).
     FAILED=1
