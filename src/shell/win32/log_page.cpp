@@ -157,19 +157,11 @@ void show_summary(HWND page) {
 }
 
 void save_log(HWND page) {
-    char file[262] = "";
-    OPENFILENAMEA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = page;
-    dialog.lpstrFilter = texts::log_filter;
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = file;
-    dialog.nMaxFile = sizeof file;
-    dialog.lpstrTitle = texts::save_log_title;
-    dialog.lpstrDefExt = texts::log_extension;
-    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_NOREADONLYRETURN;
-    if (!::GetSaveFileNameA(&dialog)) return;
-    if (const char* error = write_log_file(::GetDlgItem(page, IDC_LOG), file)) {
+    FileDialog dialog{texts::log_filter, 1, texts::save_log_title, texts::log_extension,
+                      OFN_OVERWRITEPROMPT | OFN_NOREADONLYRETURN};
+    std::optional<std::string> file = choose_file(page, dialog, true);
+    if (!file) return;
+    if (const char* error = write_log_file(::GetDlgItem(page, IDC_LOG), file->c_str())) {
         show_error_box(page, error);
     }
 }

@@ -10,7 +10,6 @@
 #include <prsht.h>
 
 #include <array>
-#include <cstring>
 #include <new>
 
 namespace quorlix::gui {
@@ -39,33 +38,32 @@ struct PathPage {
     void (*browse)(HWND page);
 };
 
-void browse_for_directory(HWND page) {
+// The folder browser, showing root and what lies below it (everything
+// when root is null): the chosen folder's path, or none.
+std::optional<std::string> browse_for_folder(HWND owner, const ITEMIDLIST* root) {
     char display_name[MAX_PATH] = "";
     BROWSEINFOA info{};
-    info.hwndOwner = page;
-    info.pidlRoot = nullptr;
+    info.hwndOwner = owner;
+    info.pidlRoot = root;
     info.pszDisplayName = display_name;
     info.lpszTitle = texts::choose_directory_title;
     info.ulFlags = BIF_EDITBOX | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
     ItemList chosen(::SHBrowseForFolderA(&info));
-    if (!chosen) return;
     char path[MAX_PATH];
-    if (::SHGetPathFromIDListA(chosen.get(), path)) ::SetDlgItemTextA(page, IDC_DIRECTORY, path);
+    if (!chosen || !::SHGetPathFromIDListA(chosen.get(), path)) return std::nullopt;
+    return std::string(path);
+}
+
+void browse_for_directory(HWND page) {
+    if (auto path = browse_for_folder(page, nullptr)) {
+        ::SetDlgItemTextA(page, IDC_DIRECTORY, path->c_str());
+    }
 }
 
 void browse_for_file(HWND page) {
-    char file[262] = "";
-    OPENFILENAMEA dialog{};
-    static_assert(sizeof dialog == 152);
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = page;
-    dialog.lpstrFilter = texts::file_filter;
-    dialog.nFilterIndex = 2;
-    dialog.lpstrFile = file;
-    dialog.nMaxFile = sizeof file;
-    dialog.lpstrTitle = texts::choose_file_title;
-    dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
-    if (::GetOpenFileNameA(&dialog)) ::SetDlgItemTextA(page, IDC_FILE, file);
+    FileDialog dialog{texts::file_filter, 2, texts::choose_file_title, nullptr,
+                      OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST};
+    if (auto file = choose_file(page, dialog, false)) ::SetDlgItemTextA(page, IDC_FILE, file->c_str());
 }
 
 const PathPage directory_page{IDC_DIRECTORY, texts::choose_directory, texts::directory_unreadable,
@@ -148,26 +146,17 @@ void add_excluded_directory(HWND page) {
             if (SUCCEEDED(::SHILCreateFromPath(wide.c_str(), &list, nullptr))) root.reset(list);
         }
     }
-    char display_name[MAX_PATH] = "";
-    BROWSEINFOA info{};
-    info.hwndOwner = page;
-    info.pidlRoot = root.get();
-    info.pszDisplayName = display_name;
-    info.lpszTitle = texts::choose_directory_title;
-    info.ulFlags = BIF_EDITBOX | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
-    ItemList chosen(::SHBrowseForFolderA(&info));
-    if (!chosen) return;
-    char path[MAX_PATH];
-    if (!::SHGetPathFromIDListA(chosen.get(), path)) return;
+    std::optional<std::string> path = browse_for_folder(page, root.get());
+    if (!path) return;
 
     HWND list = ::GetDlgItem(page, IDC_EXCLUDED_LIST);
-    ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path));
+    ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path->c_str()));
     // Widen the scrolling range so that the longest entry can be read.
     ScreenDc dc;
     if (dc.get() == nullptr) return;
     SelectedObject font(dc.get(), list_font.get());
     SIZE size{};
-    if (::GetTextExtentPoint32A(dc.get(), path, static_cast<int>(std::strlen(path)), &size)) {
+    if (::GetTextExtentPoint32A(dc.get(), path->c_str(), static_cast<int>(path->size()), &size)) {
         int width = size.cx + list_extra_width;
         if (width > list_max_extent) {
             list_max_extent = width;
@@ -352,6 +341,24 @@ int run_wizard(int button, HWND owner) {
     // The pages follow each other at their dwSize.
     header.ppsp = &pages[0].page;
     return ::PropertySheetA(&header) == -1 ? -1 : 0;
+}
+
+std::optional<std::string> choose_file(HWND owner, const FileDialog& what, bool save) {
+    char file[262] = "";
+    OPENFILENAMEA dialog{};
+    static_assert(sizeof dialog == 152);
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = what.filter;
+    dialog.nFilterIndex = what.filter_index;
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = sizeof file;
+    dialog.lpstrTitle = what.title;
+    dialog.lpstrDefExt = what.default_extension;
+    dialog.Flags = what.flags;
+    bool chosen = save ? ::GetSaveFileNameA(&dialog) : ::GetOpenFileNameA(&dialog);
+    if (!chosen) return std::nullopt;
+    return std::string(file);
 }
 
 void set_wizard_buttons(HWND page, DWORD buttons) {

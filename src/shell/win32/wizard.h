@@ -59,6 +59,17 @@ INT_PTR CALLBACK file_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM l
 INT_PTR CALLBACK log_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
 INT_PTR CALLBACK options_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 
+// The common file dialog, to open (save false) or to save a file: the path
+// chosen, or none when the user cancelled.
+struct FileDialog {
+    const char* filter;             // pairs of NUL-terminated name and pattern
+    DWORD filter_index;             // the one preselected, from 1
+    const char* title;
+    const char* default_extension;  // added to a name typed without one; may be null
+    DWORD flags;
+};
+std::optional<std::string> choose_file(HWND owner, const FileDialog& dialog, bool save);
+
 // Helpers of the pages.
 void set_wizard_buttons(HWND page, DWORD buttons);
 INT_PTR notification_result(HWND page, LONG_PTR result);
