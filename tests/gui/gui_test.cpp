@@ -129,10 +129,8 @@ TEST_P(SingleFileWizard, ConvertsTheChosenFile) {
     const std::string path = native(file);
 
     Session session;
-    post_click(control(session.main_window(), IDC_CONVERT_FILE));
+    HWND file_page = open_file_page(session);
     HWND sheet = session.wizard();
-    click_when_enabled(next_button(sheet), "Next on the welcome page");
-    HWND file_page = session.page_with(IDC_FILE);
     set_text(control(file_page, IDC_FILE), path);
     click_when_enabled(next_button(sheet), "Next on the file page");
 
@@ -160,8 +158,7 @@ TEST_P(SingleFileWizard, ConvertsTheChosenFile) {
     EXPECT_FALSE(fs::exists(path + ".bak"));
     EXPECT_FALSE(is_enabled(cancel_button(sheet)));
 
-    post_click(finish_button(sheet));
-    wait_until([&] { return !::IsWindow(sheet); }, "the wizard to close");
+    leave_wizard(session, finish_button);
     EXPECT_EQ(session.close(), 0);
 }
 
@@ -176,13 +173,10 @@ INSTANTIATE_TEST_SUITE_P(
                        "Converted: 0. Failed: 1. Total: 1\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-
 // Goes through the single-file wizard to the log page.
 HWND walk_file_wizard(const Session& session, const std::string& path) {
-    post_click(control(session.main_window(), IDC_CONVERT_FILE));
+    set_text(control(open_file_page(session), IDC_FILE), path);
     HWND sheet = session.wizard();
-    click_when_enabled(next_button(sheet), "Next on the welcome page");
-    set_text(control(session.page_with(IDC_FILE), IDC_FILE), path);
     click_when_enabled(next_button(sheet), "Next on the file page");
     HWND log_page = session.page_with(IDC_LOG);
     wait_until([&] { return is_enabled(next_button(sheet)); }, "Next on the log page");
@@ -237,8 +231,7 @@ TEST_F(GuiTest, AbortStopsTheRunBetweenFiles) {
     EXPECT_TRUE(is_enabled(control(log_page, IDC_SAVE_LOG)));
     EXPECT_FALSE(is_enabled(control(log_page, IDC_ABORT)));
     EXPECT_FALSE(is_enabled(cancel_button(sheet)));
-    post_click(finish_button(sheet));
-    wait_until([&] { return !::IsWindow(sheet); }, "the wizard to close");
+    leave_wizard(session, finish_button);
     EXPECT_EQ(session.close(), 0);
 }
 
@@ -277,8 +270,7 @@ TEST_F(GuiTest, SaveLogWritesTheLogByteForByte) {
     EXPECT_FALSE(has_lone_line_feed(bytes));
     EXPECT_TRUE(session.no_error_box());
 
-    post_click(finish_button(sheet));
-    wait_until([&] { return !::IsWindow(sheet); }, "the wizard to close");
+    leave_wizard(session, finish_button);
     EXPECT_EQ(session.close(), 0);
 }
 
@@ -341,8 +333,7 @@ TEST_P(Refusals, ShowTheirMessageAndKeepThePage) {
     EXPECT_EQ(session.take_error_box(), c.message);
     EXPECT_EQ(reinterpret_cast<HWND>(::SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)), page);
 
-    post_click(cancel_button(sheet));
-    wait_until([&] { return !::IsWindow(sheet); }, "the wizard to close");
+    leave_wizard(session, cancel_button);
     EXPECT_EQ(session.close(), 0);
 }
 
@@ -407,9 +398,7 @@ TEST_F(GuiTest, ExtensionsAreKeptAsTypedAndTheExcludedListScrollsSideways) {
               "    Delete redundant border=\"0\" for <img>, instead of converting it to its CSS equivalent.\r\n"
               "    Don't save original file(s) with a \".bak\" extension.\r\n"
               "\r\nClick the Next button to begin conversion\r\n");
-    HWND sheet = session.wizard();
-    post_click(cancel_button(sheet));
-    wait_until([&] { return !::IsWindow(sheet); }, "the wizard to close");
+    leave_wizard(session, cancel_button);
     EXPECT_EQ(session.close(), 0);
 }
 
@@ -418,9 +407,7 @@ TEST_F(GuiTest, BrowseOnTheFilePageFillsInTheChosenFile) {
     const fs::path file = scratch.path() / "chosen.html";
     testing::write_file(file, good_page);
     Session session;
-    post_click(control(session.main_window(), IDC_CONVERT_FILE));
-    click_when_enabled(next_button(session.wizard()), "Next on the welcome page");
-    HWND page = session.page_with(IDC_FILE);
+    HWND page = open_file_page(session);
     post_click(control(page, IDC_BROWSE));
     HWND dialog = session.dialog("Choose a file to convert");
     constexpr int file_name_field = 1148;
@@ -429,9 +416,7 @@ TEST_F(GuiTest, BrowseOnTheFilePageFillsInTheChosenFile) {
     wait_until([&] { return !::IsWindow(dialog); }, "the file dialog to close");
     wait_until([&] { return text_of(control(page, IDC_FILE)) == native(file); }, "the chosen file in the field");
     EXPECT_TRUE(is_enabled(next_button(session.wizard())));
-    HWND sheet = session.wizard();
-    post_click(cancel_button(sheet));
-    wait_until([&] { return !::IsWindow(sheet); }, "the wizard to close");
+    leave_wizard(session, cancel_button);
     EXPECT_EQ(session.close(), 0);
 }
 
@@ -450,26 +435,17 @@ TEST_F(GuiTest, OptionsKeepTheirChoicesUntilTheNextWizard) {
         wait_until([&] { return !::IsWindow(dialog); }, "the Options dialog to close");
         return checked;
     };
-    auto open_file_page = [&] {
-        post_click(control(session.main_window(), IDC_CONVERT_FILE));
-        click_when_enabled(next_button(session.wizard()), "Next on the welcome page");
-        return session.page_with(IDC_FILE);
-    };
 
-    HWND page = open_file_page();
+    HWND page = open_file_page(session);
     EXPECT_EQ(options(page, {IDC_DELETE_IMG_BORDER}, IDOK), (std::vector<bool>{false, false, false}));
     EXPECT_EQ(options(page, {IDC_DELETE_TD_SCOPE}, IDCANCEL), (std::vector<bool>{true, false, false}));
     EXPECT_EQ(options(page, {}, IDOK), (std::vector<bool>{true, false, false}));
-    HWND sheet = session.wizard();
-    post_click(cancel_button(sheet));
-    wait_until([&] { return !::IsWindow(sheet); }, "the wizard to close");
+    leave_wizard(session, cancel_button);
 
     // A new wizard starts with every box cleared.
-    page = open_file_page();
+    page = open_file_page(session);
     EXPECT_EQ(options(page, {}, IDOK), (std::vector<bool>{false, false, false}));
-    sheet = session.wizard();
-    post_click(cancel_button(sheet));
-    wait_until([&] { return !::IsWindow(sheet); }, "the wizard to close");
+    leave_wizard(session, cancel_button);
     EXPECT_EQ(session.close(), 0);
 }
 

@@ -207,6 +207,18 @@ HWND walk_website_wizard(const Session& session, const WebsiteSteps& steps,
     return log_page;
 }
 
+HWND open_file_page(const Session& session) {
+    post_click(control(session.main_window(), IDC_CONVERT_FILE));
+    click_when_enabled(next_button(session.wizard()), "Next on the welcome page");
+    return session.page_with(IDC_FILE);
+}
+
+void leave_wizard(const Session& session, HWND (*button)(HWND wizard)) {
+    HWND sheet = session.wizard();
+    post_click(button(sheet));
+    wait_until([&] { return !::IsWindow(sheet); }, "the wizard to close");
+}
+
 void GuiTest::SetUp() { arm_watchdog(150s); }
 
 void GuiTest::TearDown() { disarm_watchdog(); }

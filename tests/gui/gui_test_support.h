@@ -45,6 +45,13 @@ struct WebsiteSteps {
 HWND walk_website_wizard(const Session& session, const WebsiteSteps& steps,
                          const std::function<void(const char* name, HWND window)>& on_page = {});
 
+// Opens the single-file wizard and goes on to its file page.
+HWND open_file_page(const Session& session);
+
+// Ends the wizard with one of its buttons (Finish or Cancel) and waits
+// until it is gone.
+void leave_wizard(const Session& session, HWND (*button)(HWND wizard));
+
 // Ticks the given boxes of the Options dialog opened from page, then OK.
 void set_options(const Session& session, HWND page, const std::vector<int>& boxes);
 
