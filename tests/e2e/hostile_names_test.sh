@@ -30,7 +30,9 @@ short_names=(
 )
 names=("${short_names[@]}" "${long_names[@]}")
 # $1 is a page that must be converted, with its backup, beside no temporary file.
+pages_checked=0
 converted_whole() {
+    pages_checked=$((pages_checked + 1))
     cmp -s "$1" reference.html && cmp -s "$1.bak" original.html
 }
 temporaries() { find "$1" -name 'qlx*'; }
@@ -102,6 +104,7 @@ kept=$(sed -n 's/^The converted file is saved as \(.*\), which you can rename yo
 check "... the kept file is the conversion" cmp -s "limit/$kept" reference.html
 rm -f "limit/$kept"
 (cd limit && "$quorlix" -q --no-backup -- "$longest")
+pages_checked=$((pages_checked + 1))
 check "a 255-byte name converts without a backup" cmp -s "limit/$longest" reference.html
 check "the limit leaves no temporary file" test -z "$(temporaries limit)"
 
@@ -119,7 +122,9 @@ check "... the page is as it was" cmp -s "$deep/page.html" original.html
 "$quorlix" --site deep > out.txt 2> err.txt
 check "a site too deep is status 1" test $? -eq 1
 check "... the walk says where it stopped" grep -aqF 'Error: directory is too deep: ' out.txt
+pages_checked=$((pages_checked + 1))
 check "... the deep page is as it was" cmp -s "$deep/page.html" original.html
 check "... and has no backup" test ! -e "$deep/page.html.bak"
 
+echo "hostile names: $pages_checked pages checked"
 checks_done "hostile-name checks"
