@@ -5,7 +5,11 @@ A site of a few hundred pages, made from the inputs of some goldens (a few
 of which the converter refuses) and a few larger generated pages, is
 converted once untouched: that run is the reference. Then, in several
 trials with a fixed random seed, a fresh copy of the site is converted and
-SIGKILL arrives at a random moment:
+SIGKILL arrives at a random moment: once a random number of pages has been
+taken up (as the log shows), after a further random delay of up to 3 ms,
+about the time of one small page, so that every moment of a converter's
+life (start, conversion, backup, rename, exit) and of the supervisor's
+between two files can be hit, while the run is certain to be going on:
 
   everything   the supervisor is stopped, its converter (which runs in a
                process group of its own) and then the supervisor's group
@@ -48,6 +52,7 @@ REFUSED = ["frames/frameset-rows-twice-error/input.html",
            "frames/frame-outside-frameset-error/input.html",
            "screening/gif/input.html"]
 ABNORMAL = "Error: the converter process ended abnormally, status 137"
+NOT_STARTED = "Error: unable to create process"
 PROGRESS = re.compile(r"^(/.*?)\.\.\. ")
 
 
@@ -95,6 +100,22 @@ def logged_pages(log, site):
         if m and m.group(1).startswith(site + "/"):
             out.append(os.path.relpath(m.group(1), site))
     return out
+
+
+def wait_for_pages(run, log_path, site, wanted):
+    """Waits until the log has taken up `wanted` pages (progress lines start
+    with the site's path) or the run has ended; reads only what is new."""
+    mark = b"\n" + site.encode() + b"/"
+    seen, tail = 0, b"\n"
+    with open(log_path, "rb") as f:
+        while seen < wanted and run.poll() is None:
+            new = f.read()
+            if not new:
+                time.sleep(0.0002)
+                continue
+            data = tail + new
+            seen += data.count(mark)
+            tail = data[-(len(mark) - 1):]
 
 
 def children_of(pid):
@@ -184,7 +205,8 @@ class Checker:
         # The page in progress at the kill: the last one named before it, or
         # the next one in walk order, whose converter may have been too
         # quick for a supervisor about to die to copy its progress line.
-        before_kill = logged if killed_all else logged_pages(log.split(ABNORMAL)[0], site)
+        before_kill = logged if killed_all else \
+            logged_pages(re.split(ABNORMAL + "|" + NOT_STARTED, log)[0], site)
         k = order.index(before_kill[-1]) if before_kill else -1
         in_progress = {order[i] for i in (k, k + 1) if 0 <= i < len(order)}
         converted = intact = backed_up_intact = 0
@@ -287,11 +309,14 @@ def main():
             label = "trial %d (%s)" % (trial, "kill everything" if kill_all else "kill the converter")
             shutil.rmtree(site, ignore_errors=True)
             shutil.copytree(pristine_dir, site)
-            moment = rng.uniform(0.02, 0.95) * full_run
-            with open(os.path.join(scratch, "log.txt"), "wb") as log_file:
+            pages_before = rng.randrange(1, len(pristine))
+            delay = rng.uniform(0, 0.003)
+            log_path = os.path.join(scratch, "log.txt")
+            with open(log_path, "wb") as log_file:
                 run = subprocess.Popen([quorlix, "--site", site], stdout=log_file,
                                        stderr=subprocess.STDOUT, start_new_session=True)
-                time.sleep(moment)
+                wait_for_pages(run, log_path, site, pages_before)
+                time.sleep(delay)
                 if run.poll() is not None:
                     what = "the run had ended"
                 elif kill_all:
@@ -304,15 +329,18 @@ def main():
             converted, intact, strays = checker.check_trial(
                 label, site, pristine, reference, order, log, kill_all)
             if not kill_all and what == "a converter killed":
-                if log.count(ABNORMAL) != 1:
+                # A converter caught before its exec never started, which the
+                # supervisor reports as such.
+                if log.count(ABNORMAL) + log.count(NOT_STARTED) != 1:
                     checker.fail("%s: the log does not report the killed converter once" % label)
                 summary = re.search(r"^Converted: (\d+)\. Failed: (\d+)\. Total: (\d+)$", log, re.M)
                 if not summary or int(summary.group(3)) != len(pristine) or \
                         int(summary.group(2)) not in (refused, refused + 1):
                     checker.fail("%s: the run did not go on to its summary" % label)
-            print("%s at %.3f s: %s; %d pages checked: %d converted, %d as they were; "
-                  "orphans: %s" % (label, moment, what, len(pristine), converted, intact,
-                                   ", ".join(strays) or "none"))
+            print("%s after page %d and %.1f ms: %s; %d pages checked: %d converted, "
+                  "%d as they were; orphans: %s"
+                  % (label, pages_before, delay * 1000, what, len(pristine), converted, intact,
+                     ", ".join(strays) or "none"))
 
         print("kill -9: %d trials, %d pages checked, %d orphaned temporary file(s) "
               "beside the page in progress" % (args.trials, checker.pages, len(checker.orphans)))
