@@ -19,13 +19,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path& work_folder() {
-    static const fs::path folder = [] {
+// A scratch folder of the run's own, removed when the run ends.
+struct WorkFolder {
+    fs::path path;
+    WorkFolder() {
         char name[] = "/tmp/quorlix-fuzz-XXXXXX";
         if (::mkdtemp(name) == nullptr) std::abort();
-        return fs::path(name);
-    }();
-    return folder;
+        path = name;
+    }
+    ~WorkFolder() {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+};
+
+const fs::path& work_folder() {
+    static const WorkFolder folder;
+    return folder.path;
 }
 
 std::string read_all(const fs::path& path) {
