@@ -13,11 +13,10 @@ copy=build/example-site
 rm -rf "$copy"
 cp -r examples/site "$copy"
 
-# Every page of the site, in a stable order; the log goes to the terminal and
-# to a file beside the converted site.
-mapfile -d '' pages < <(find "$copy" -name '*.html' -print0 | sort -z)
+# The whole site, one converter process per page; the log goes to the
+# terminal and to a file beside the converted site.
 status=0
-build/linux/quorlix --log "$copy.log" "${pages[@]}" || status=$?
+build/linux/quorlix --site "$copy" --log "$copy.log" || status=$?
 
 echo
 echo "Converted site: $copy/ (the originals are beside each page as .bak files)"
