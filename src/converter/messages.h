@@ -67,7 +67,6 @@ inline constexpr const char* object_text =
 inline constexpr const char* echo_stack_underflow = "echo stack underflow";
 inline constexpr const char* echo_stack_overflow = "echo stack overflow";
 inline constexpr const char* state_stack_underflow = "state stack underflow";
-inline constexpr const char* unanticipated_input = "unanticipated input";
 inline constexpr const char* null_pointer = "null pointer";
 inline constexpr const char* negative_offset = "Computation error (negative offset)";
 inline constexpr const char* empty_filename = "filename is an empty string";

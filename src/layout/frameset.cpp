@@ -307,9 +307,8 @@ void end_frame(Document& d) {
 }
 
 void begin_iframe(Document& d, std::string_view text) {
-    d.begin_element();
+    begin_copied_tag(d, text);
     d.framesets.frameborder_seen = false;
-    d.out.append(text);
 }
 
 void iframe_border(Document& d, std::string_view text, bool on) {

@@ -1,7 +1,6 @@
 #include "layout/table_rules.h"
 
 #include "converter/messages.h"
-#include "rewriter/head_rules.h"
 #include "rewriter/rule_actions.h"
 
 namespace quorlix::rules {
@@ -132,13 +131,8 @@ void end_table(Document& d) {
     d.pop_echo();
 }
 
-void begin_table_part(Document& d, std::string_view text) {
-    d.begin_element();
-    d.out.append(text);
-}
-
 void begin_cell(Document& d, std::string_view text, bool header) {
-    begin_table_part(d, text);
+    begin_copied_tag(d, text);
     d.is_header_cell = header;
 }
 

@@ -23,9 +23,6 @@ void table_frame(Document& d, std::string_view text, int code);
 void table_rules(Document& d, std::string_view text, int code);
 void end_table(Document& d);
 
-// A start tag of a table part (caption, col, row group, row, cell, hr):
-// copied, the element state reset.
-void begin_table_part(Document& d, std::string_view text);
 void begin_cell(Document& d, std::string_view text, bool header);
 // scope on a cell: kept on th, deleted or refused on td. True when the value
 // is to be copied.

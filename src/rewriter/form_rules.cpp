@@ -1,7 +1,6 @@
 #include "rewriter/form_rules.h"
 
 #include "converter/messages.h"
-#include "rewriter/head_rules.h"
 #include "rewriter/rule_actions.h"
 
 namespace quorlix::rules {
@@ -9,8 +8,7 @@ namespace quorlix::rules {
 void begin_form(Document& d, std::string_view text) {
     if (d.form_open) d.diagnostics.error_plain(messages::nested_form);
     d.form_open = true;
-    d.begin_element();
-    d.out.append(text);
+    begin_copied_tag(d, text);
 }
 
 void begin_form_accept(Document& d, std::string_view text) {
@@ -38,10 +36,9 @@ void end_form(Document& d, std::string_view text) {
 }
 
 void begin_input(Document& d, std::string_view text) {
-    d.begin_element();
+    begin_copied_tag(d, text);
     d.is_file_input = false;
     d.input_has_accept = false;
-    d.out.append(text);
 }
 
 void begin_input_type(Document& d, std::string_view text) {

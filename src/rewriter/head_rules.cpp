@@ -111,15 +111,9 @@ void end_link(Document& d, std::string_view text) {
 }
 
 void begin_body(Document& d, std::string_view text) {
-    d.begin_element();
     d.out.mark_style_position();
-    d.out.append(text);
+    begin_copied_tag(d, text);
     d.body_seen = true;
-}
-
-void end_converted_tag(Document& d, std::string_view end) {
-    d.styles.emit_class_attribute(d.out, d.element);
-    d.out.append(end);
 }
 
 }  // namespace quorlix::rules

@@ -26,8 +26,5 @@ void end_link_relation(Document& d, std::string_view quote);
 void end_link(Document& d, std::string_view text);
 
 void begin_body(Document& d, std::string_view text);
-// The end of a start tag whose rules collect CSS or classes: the class
-// attribute, then the matched end (or ">").
-void end_converted_tag(Document& d, std::string_view end = ">");
 
 }  // namespace quorlix::rules

@@ -105,6 +105,16 @@ void keyword_value(Document& d, std::string_view text, std::string_view declarat
     finish_quoted_value(d, text, d.value_attribute);
 }
 
+void begin_copied_tag(Document& d, std::string_view text) {
+    d.begin_element();
+    d.out.append(text);
+}
+
+void end_converted_tag(Document& d, std::string_view end) {
+    d.styles.emit_class_attribute(d.out, d.element);
+    d.out.append(end);
+}
+
 void align_keyword(Document& d, std::string_view text, std::string_view declaration) {
     d.styles.ensure_element_class(d.element);
     keyword_value(d, text, declaration);

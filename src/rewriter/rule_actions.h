@@ -73,6 +73,13 @@ void read_length(Document& d, std::string_view text, const char* property);
 [[noreturn]] void invalid_value(Document& d);
 [[noreturn]] void asterisk_units(Document& d);
 
+// The opening of a start tag that is copied: the element state is reset.
+void begin_copied_tag(Document& d, std::string_view text);
+
+// The end of a start tag whose rules collect CSS or classes: the class
+// attribute, then the matched end (or ">").
+void end_converted_tag(Document& d, std::string_view end = ">");
+
 // Appends a declaration to the element's CSS.
 inline void add_css(Document& d, std::string_view declaration) {
     d.element.element_css.append(declaration);
