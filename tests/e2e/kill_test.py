@@ -19,10 +19,12 @@ between two files can be hit, while the run is certain to be going on:
 Then every page must be byte for byte as it was (a backup equal to it may
 exist for the one page that was in progress), or equal to the reference
 conversion with its .bak equal to the original. A SIGKILL of a converter
-between the creation of its temporary file and the rename leaves that file:
-such an orphan is allowed, at most one per trial (one converter runs at a
-time), and only in the directory of the page that was in progress; it is
-listed, not hidden. The log must agree with the disk: every page named in it
+between the creation of its temporary file and the rename leaves that file,
+and one between the backup's link under its temporary name (qlxbak<pid>)
+and the rename of that link leaves the link too: such orphans are allowed,
+at most one of each kind per trial (one converter runs at a time), and only
+in the directory of the page that was in progress; they are listed, not
+hidden. The log must agree with the disk: every page named in it
 before the one in progress has its reference outcome, no page that it does
 not name was touched, and a killed converter is reported by the supervisor
 when the supervisor lives on.
@@ -258,8 +260,15 @@ class Checker:
                 self.fail("%s: unexpected file %s" % (label, rel))
             elif os.path.dirname(rel) not in beside:
                 self.fail("%s: orphan %s is not beside the page in progress" % (label, rel))
-        if len(strays) > 1:
-            self.fail("%s: %d orphans, one converter runs at a time" % (label, len(strays)))
+            elif temporary.group().startswith("qlxbak") and \
+                    read(os.path.join(site, rel)) not in [pristine[p] for p in in_progress]:
+                self.fail("%s: orphan %s is not a copy of the page in progress" % (label, rel))
+        # One converter runs at a time: at most its output file and its
+        # backup's link can be left.
+        links = [s for s in strays if os.path.basename(s).startswith("qlxbak")]
+        if len(links) > 1 or len(strays) - len(links) > 1:
+            self.fail("%s: orphans %s: more than one converter's temporary files"
+                      % (label, ", ".join(strays)))
         self.orphans += [(label, s) for s in strays]
         return converted, intact, strays
 
