@@ -50,8 +50,9 @@ void convert_into(platform::File& input_file, platform::File& temporary_file,
     screen_input(reader, writer, diagnostics);
 
     Document document(options, diagnostics);
+    std::optional<platform::FileIdentity> input_identity = platform::identity_of(input_file);
     try {
-        document.begin();
+        document.begin(input_identity ? input_identity->size : 0);
     } catch (const OutOfMemory& failure) {
         diagnostics.error_no_memory(failure.detail);
     }
@@ -60,7 +61,7 @@ void convert_into(platform::File& input_file, platform::File& temporary_file,
     diagnostics.set_line_numbers_on(false);
 
     try {
-        write_document(writer, document.out, document.head, document.styles.style_text_result(),
+        write_document(writer, document.out, document.head, document.styles.style_text(),
                        document.table_footer_seen ? table_pass : nullptr, diagnostics);
     } catch (const OutOfMemory& failure) {
         diagnostics.error_no_memory(failure.detail);

@@ -2,6 +2,7 @@
 
 #include "converter/diagnostics.h"
 #include "converter/messages.h"
+#include "platform/platform.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -11,20 +12,29 @@
 
 namespace quorlix {
 
-OutputBuffer::~OutputBuffer() { std::free(text_); }
+GrowableText::~GrowableText() { std::free(text_); }
 
-void OutputBuffer::reset() {
-    if (text_ == nullptr) {
-        text_ = static_cast<char*>(std::malloc(first_block));
-        if (text_ == nullptr) throw OutOfMemory{messages::to_allocate_output};
-        capacity_ = first_block;
-    }
-    text_[0] = '\0';
-    length_ = 0;
-    style_position_ = title_end_position_ = head_position_ = 0;
+void GrowableText::reserve(std::uint64_t capacity, const char* failure_detail) {
+    if (capacity <= capacity_) return;
+    if (capacity > std::numeric_limits<std::size_t>::max()) throw OutOfMemory{failure_detail};
+    char* grown = static_cast<char*>(std::realloc(text_, static_cast<std::size_t>(capacity)));
+    if (grown == nullptr) throw OutOfMemory{failure_detail};
+    if (text_ == nullptr) grown[0] = '\0';
+    text_ = grown;
+    capacity_ = capacity;
+    platform::advise_large_pages(text_, static_cast<std::size_t>(capacity_));
 }
 
-std::uint64_t OutputBuffer::grown_capacity(std::uint64_t capacity, std::uint64_t length,
+bool GrowableText::try_reserve(std::uint64_t capacity) {
+    try {
+        reserve(capacity, failure_detail_);
+        return true;
+    } catch (const OutOfMemory&) {
+        return false;
+    }
+}
+
+std::uint64_t GrowableText::grown_capacity(std::uint64_t capacity, std::uint64_t length,
                                            std::uint64_t n) {
     constexpr std::uint64_t max = std::numeric_limits<std::uint64_t>::max();
     if (n > max - length - 1) return 0;
@@ -35,22 +45,28 @@ std::uint64_t OutputBuffer::grown_capacity(std::uint64_t capacity, std::uint64_t
     return capacity + step;
 }
 
-void OutputBuffer::append_growing(std::string_view text) {
+void GrowableText::append_growing(std::string_view text) {
     std::uint64_t n = text.size();
     if (n == 0) return;
-    if (length_ + n + 1 >= capacity_) {
+    if (!fits(n)) {
         std::uint64_t capacity = grown_capacity(capacity_, length_, n);
-        if (capacity == 0 || capacity > std::numeric_limits<std::size_t>::max()) {
-            throw OutOfMemory{messages::to_expand_output};
-        }
-        char* grown = static_cast<char*>(std::realloc(text_, static_cast<std::size_t>(capacity)));
-        if (grown == nullptr) throw OutOfMemory{messages::to_expand_output};
-        text_ = grown;
-        capacity_ = capacity;
+        if (capacity == 0) throw OutOfMemory{failure_detail_};
+        reserve(capacity, failure_detail_);
     }
     std::memcpy(text_ + length_, text.data(), static_cast<std::size_t>(n));
     length_ += n;
     text_[length_] = '\0';
+}
+
+OutputBuffer::OutputBuffer() : GrowableText(messages::to_expand_output) {}
+
+void OutputBuffer::reset(std::uint64_t input_size) {
+    reserve(first_block, messages::to_allocate_output);
+    // Converted text is seldom more than a quarter longer than its input.
+    constexpr std::uint64_t max = std::numeric_limits<std::uint64_t>::max();
+    if (input_size < (max - first_block) / 2) try_reserve(input_size + input_size / 4 + first_block);
+    clear();
+    style_position_ = title_end_position_ = head_position_ = 0;
 }
 
 void DeferredBuffer::reset() {

@@ -13,7 +13,7 @@ void write_checked(TextWriter& file, std::string_view text, Diagnostics& diagnos
 }  // namespace
 
 void write_document(TextWriter& file, const OutputBuffer& out, HeadTexts& head,
-                    const std::string* style_text, RestWriter rest_writer,
+                    std::string_view style_text, RestWriter rest_writer,
                     Diagnostics& diagnostics) {
     std::string_view document = out.view();
     std::uint64_t written = 0;
@@ -31,14 +31,14 @@ void write_document(TextWriter& file, const OutputBuffer& out, HeadTexts& head,
         }
     }
 
-    if (style_text != nullptr) {
+    if (!style_text.empty()) {
         std::uint64_t insertion = out.style_position() != 0 ? out.style_position()
                                                             : out.title_end_position();
         if (insertion == 0) diagnostics.error_plain(messages::missing_title);
         if (insertion < written) diagnostics.error_internal(messages::negative_offset);
         write_checked(file, document.substr(written, insertion - written), diagnostics);
         write_checked(file, "<style>\n", diagnostics);
-        write_checked(file, *style_text, diagnostics);
+        write_checked(file, style_text, diagnostics);
         write_checked(file, "</style>\n", diagnostics);
         written = insertion;
     }

@@ -23,10 +23,10 @@ struct HeadTexts {
 using RestWriter = void (*)(std::string_view rest, TextWriter& file, Diagnostics& diagnostics);
 
 // Writes the document. Returns only on success: every failure is a fatal
-// diagnostic. style_text is null when no rule was generated; rest_writer is
-// null when the rest is written as it is.
+// diagnostic. style_text is empty when no rule was generated; rest_writer
+// is null when the rest is written as it is.
 void write_document(TextWriter& file, const OutputBuffer& out, HeadTexts& head,
-                    const std::string* style_text, RestWriter rest_writer,
+                    std::string_view style_text, RestWriter rest_writer,
                     Diagnostics& diagnostics);
 
 }  // namespace quorlix

@@ -98,6 +98,11 @@ struct FileIdentity {
 std::optional<FileIdentity> identity_of(const File& file);
 std::optional<FileIdentity> identity_of(const std::string& path);
 
+// Tells the system that a large heap block would rather have large pages
+// (Linux: transparent huge pages on request); a hint, with no effect on
+// small blocks or where the system has no such thing.
+void advise_large_pages(void* data, std::size_t size);
+
 // Seconds since the epoch.
 std::int64_t calendar_time();
 

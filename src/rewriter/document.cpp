@@ -4,9 +4,9 @@
 
 namespace quorlix {
 
-void Document::begin() {
-    out.reset();
-    styles.reset_style_text();
+void Document::begin(std::uint64_t input_size) {
+    out.reset(input_size);
+    styles.reset_style_text(input_size);
     styles.init_class_names();
     element.begin_element();
     link_relation.reset();

@@ -30,8 +30,9 @@ public:
         : options(options), diagnostics(diagnostics), styles(options, diagnostics) {}
 
     // Per-document start and end: empty output, empty style text, fresh
-    // class names.
-    void begin();
+    // class names. The input's size, when known, lets the buffers reserve
+    // their room at once.
+    void begin(std::uint64_t input_size = 0);
     void end();
 
     // The start-condition stack. push_state returns nothing: the scanner

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "converter/diagnostics.h"
+#include "converter/messages.h"
 #include "output/buffers.h"
 
 #include <cstdint>
@@ -37,10 +38,14 @@ public:
     static constexpr std::uint32_t class_limit = 0x100000;
 
     StyleRegistry(const ConversionOptions& options, Diagnostics& diagnostics)
-        : options_(options), diagnostics_(diagnostics) {}
+        : options_(options), diagnostics_(diagnostics), style_text_(messages::to_allocate_styles) {}
 
-    // Per document: an empty style text and fresh class names.
-    void reset_style_text() { style_text_.clear(); }
+    // Per document: an empty style text, with room for the rules that a
+    // document of the input's size usually needs, when that is known.
+    void reset_style_text(std::uint64_t input_size = 0) {
+        style_text_.clear();
+        if (input_size > 0) style_text_.try_reserve(input_size / 4);
+    }
     void init_class_names();
     void release_class_names();
 
@@ -75,10 +80,8 @@ public:
     void add_group_rules(std::string_view class_name, std::string_view colgroup_declarations,
                          std::string_view rowgroup_declarations);
 
-    // The generated style sheet, or null when no rule was produced.
-    const std::string* style_text_result() const {
-        return style_text_.empty() ? nullptr : &style_text_;
-    }
+    // The generated style sheet; empty when no rule was produced.
+    std::string_view style_text() const { return style_text_.view(); }
 
     // Writes the element's merged class attribute (generated class first,
     // then its own classes) and registers its rule.
@@ -95,7 +98,7 @@ private:
 
     const ConversionOptions& options_;
     Diagnostics& diagnostics_;
-    std::string style_text_;
+    GrowableText style_text_;
     std::string prefix_;
     bool prefix_fixed_ = false;
     std::string class_name_;  // prefix followed by the digits of the last number

@@ -1,5 +1,10 @@
 #include "output/buffers.h"
 
+#include "converter/messages.h"
+#include "styles/style_registry.h"
+
+#include <limits>
+
 #include <gtest/gtest.h>
 
 namespace quorlix {
@@ -69,6 +74,53 @@ TEST(OutputBuffer, RecordsPositionsAndResets) {
     out.reset();
     EXPECT_EQ(out.length(), 0u);
     EXPECT_EQ(out.style_position() + out.title_end_position() + out.head_position(), 0u);
+}
+
+// A text that no buffer can hold: the growth fails before any allocation or
+// copy, with the detail of the buffer that could not grow.
+template <typename Append>
+const char* growth_failure(Append append) {
+    static const char byte = 'x';
+    append("abc");
+    volatile std::size_t size = std::numeric_limits<std::size_t>::max() - 2;  // opaque to the compiler
+    std::string_view impossible(&byte, size);
+    try {
+        append(impossible);
+    } catch (const OutOfMemory& failure) {
+        return failure.detail;
+    }
+    return "no failure";
+}
+
+TEST(GrowableText, AFailedGrowthNamesTheBuffer) {
+    OutputBuffer out;
+    out.reset();
+    EXPECT_STREQ(growth_failure([&](std::string_view t) { out.append(t); }),
+                 messages::to_expand_output);
+    EXPECT_EQ(out.view(), "abc") << "a failed growth keeps the text";
+    ConversionOptions options;
+    StringSink log;
+    Diagnostics diagnostics{options, log, log};
+    StyleRegistry styles{options, diagnostics};
+    EXPECT_STREQ(growth_failure([&](std::string_view t) { styles.append_style_text(t); }),
+                 messages::to_allocate_styles);
+    EXPECT_EQ(styles.style_text(), "abc");
+}
+
+TEST(GrowableText, StartsEmptyAndClearsWithoutLosingItsMemory) {
+    GrowableText text(messages::to_allocate_styles);
+    EXPECT_TRUE(text.empty());
+    EXPECT_EQ(text.view(), "");
+    text += ".a";
+    text += '{';
+    text.append(std::string(100000, 'b'));
+    EXPECT_EQ(text.length(), 100003u);
+    std::uint64_t capacity = text.capacity();
+    text.clear();
+    EXPECT_TRUE(text.empty());
+    EXPECT_EQ(text.capacity(), capacity);
+    text += "c";
+    EXPECT_EQ(text.view(), "c");
 }
 
 TEST(DeferredBuffer, CollectsAndEmpties) {

@@ -11,7 +11,7 @@ using testing::ScratchDir;
 class FinalWriteTest : public ::testing::Test {
 protected:
     // Writes the document into a fresh file and returns the file's bytes.
-    std::string write(const std::string* style) {
+    std::string write(std::string_view style) {
         platform::File file(platform::create_exclusive(dir.file("out.html")));
         EXPECT_TRUE(file.is_open());
         TextWriter writer(file);
@@ -39,7 +39,7 @@ TEST_F(FinalWriteTest, InsertsHeadTextsThenStyleElementInOrder) {
     head.charset_declaration = "<meta charset=\"utf-8\">\n";
     head.viewport_element = "<meta name=\"viewport\" content=\"width=device-width\">\n";
     std::string style = ".quorlix_1{color:red;}\n";
-    EXPECT_EQ(write(&style),
+    EXPECT_EQ(write(style),
               "<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
               "<meta name=\"viewport\" content=\"width=device-width\">\r\n"
               "<title>T</title>\r\n<style>\r\n.quorlix_1{color:red;}\r\n</style>\r\n"
@@ -54,20 +54,20 @@ TEST_F(FinalWriteTest, TitleEndServesWhenNoStylePositionWasRecorded) {
     out.mark_title_end();
     out.append("<p>x</p>");
     std::string style = ".a{b:c;}\n";
-    EXPECT_EQ(write(&style), "<title>T</title>\r\n<style>\r\n.a{b:c;}\r\n</style>\r\n<p>x</p>");
+    EXPECT_EQ(write(style), "<title>T</title>\r\n<style>\r\n.a{b:c;}\r\n</style>\r\n<p>x</p>");
 }
 
 TEST_F(FinalWriteTest, WithoutHeadPositionTheHeldTextsAreNotWritten) {
     out.reset();
     out.append("<p>x</p>\n");
     head.charset_declaration = "<meta charset=\"utf-8\">\n";
-    EXPECT_EQ(write(nullptr), "<p>x</p>\r\n");
+    EXPECT_EQ(write({}), "<p>x</p>\r\n");
 }
 
 TEST_F(FinalWriteTest, NoStyleNeedsNoTitle) {
     out.reset();
     out.append(std::string("a\0b\n", 4));
-    EXPECT_EQ(write(nullptr), std::string("a\0b\r\n", 5));
+    EXPECT_EQ(write({}), std::string("a\0b\r\n", 5));
 }
 
 TEST_F(FinalWriteTest, StyleWithoutTitleOrPositionFails) {
@@ -75,7 +75,7 @@ TEST_F(FinalWriteTest, StyleWithoutTitleOrPositionFails) {
     out.reset();
     out.append("<p>x</p>");
     std::string style = ".a{b:c;}\n";
-    EXPECT_THROW(write(&style), FileAbandoned);
+    EXPECT_THROW(write(style), FileAbandoned);
     EXPECT_EQ(log.text(),
               "quorlix: :\nError: Invalid XHTML 1.0: missing <title>...</title>.\n"
               "Skipping file, which was not modified.\n");
@@ -91,7 +91,7 @@ TEST_F(FinalWriteTest, InsertionBeforeTheHeadTextsIsAnInternalError) {
     out.mark_head_position();
     head.charset_declaration = "<meta charset=\"utf-8\">\n";
     std::string style = ".a{b:c;}\n";
-    EXPECT_THROW(write(&style), FileAbandoned);
+    EXPECT_THROW(write(style), FileAbandoned);
     EXPECT_NE(log.text().find("Error: Internal error: Computation error (negative offset).\n"),
               std::string::npos);
 }
@@ -102,7 +102,7 @@ TEST_F(FinalWriteTest, AFailedWriteIsReported) {
     TextWriter writer(read_only);
     out.reset();
     out.append(std::string(300000, 'p'));
-    EXPECT_THROW(write_document(writer, out, head, nullptr, nullptr, diagnostics), FileAbandoned);
+    EXPECT_THROW(write_document(writer, out, head, {}, nullptr, diagnostics), FileAbandoned);
     EXPECT_NE(log.text().find("Error: Error writing to output file.\n"), std::string::npos);
 }
 

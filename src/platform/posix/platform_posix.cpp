@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -152,6 +153,21 @@ std::optional<FileIdentity> identity_of(const std::string& path) {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0) return std::nullopt;
     return identity_from(st);
+}
+
+void advise_large_pages(void* data, std::size_t size) {
+#ifdef MADV_HUGEPAGE
+    // The advice is a hint: its failure changes nothing.
+    constexpr std::size_t large_page = std::size_t{1} << 21;
+    constexpr std::uintptr_t page = 4096;
+    if (size < 2 * large_page) return;
+    std::uintptr_t start = reinterpret_cast<std::uintptr_t>(data) & ~(page - 1);
+    std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(page - 1);
+    ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)size;
+#endif
 }
 
 std::int64_t calendar_time() { return static_cast<std::int64_t>(std::time(nullptr)); }

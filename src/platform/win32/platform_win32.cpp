@@ -140,6 +140,10 @@ std::optional<FileIdentity> identity_of(const std::string& path) {
     return identity_from(info);
 }
 
+void advise_large_pages(void*, std::size_t) {
+    // Large pages need a privilege that a user's process does not have.
+}
+
 std::int64_t calendar_time() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
 int last_error() { return errno; }
