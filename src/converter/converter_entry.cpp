@@ -67,9 +67,12 @@ std::optional<int> run_converter_process(std::string_view handle_text,
         if (!pipe_stream) return 1;
     }
     // Without a pipe (a converter started by hand) progress goes to standard
-    // output, errors and warnings to standard error.
+    // output, errors and warnings to standard error. Into the pipe both go
+    // through one sink, which keeps their order by itself: a page with many
+    // warnings then costs a write per buffer, not one per warning.
     FileSink progress(pipe_stream ? pipe_stream.get() : stdout);
-    FileSink errors(pipe_stream ? pipe_stream.get() : stderr);
+    FileSink standard_error(stderr);
+    FileSink& errors = pipe_stream ? progress : standard_error;
     const ConversionOptions defaults;
     Diagnostics loading(defaults, errors, progress);
 

@@ -15,8 +15,12 @@ void Diagnostics::end_progress_line() {
         progress_.write("\n");
         progress_line_broken_ = true;
     }
-    progress_.flush();
-    errors_.flush();
+    // Two streams are flushed to keep the order of their lines; one keeps
+    // that order by itself.
+    if (&progress_ != &errors_) {
+        progress_.flush();
+        errors_.flush();
+    }
 }
 
 void Diagnostics::error_header() {
