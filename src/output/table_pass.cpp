@@ -60,4 +60,87 @@ void TablePass::flush_open_tables() {
     while (depth_ >= 0) table_close();
 }
 
+namespace {
+
+bool starts_with_at(std::string_view text, std::size_t at, std::string_view prefix) {
+    return text.substr(at, prefix.size()) == prefix;
+}
+
+// Just past the first terminator at or after `from`; text.size() without one.
+std::size_t past(std::string_view text, std::size_t from, std::string_view terminator) {
+    std::size_t at = text.find(terminator, from);
+    return at == std::string_view::npos ? text.size() : at + terminator.size();
+}
+
+}  // namespace
+
+std::size_t find_table_tag(std::string_view text, std::size_t from) {
+    // The scanner's start conditions that can be met outside tables.
+    enum class Mode { text, comment, script_tag, script };
+    Mode mode = Mode::text;
+    std::size_t i = from;
+    const std::size_t n = text.size();
+    while (i < n) {
+        std::size_t at = std::string_view::npos;
+        switch (mode) {
+        case Mode::text: at = text.find('<', i); break;
+        case Mode::comment: at = text.find_first_of("-<", i); break;
+        case Mode::script_tag: at = text.find_first_of("<>", i); break;
+        case Mode::script: at = text.find('<', i); break;
+        }
+        if (at == std::string_view::npos) return n;
+        i = at;
+        if (text[i] == '<') {
+            // Processing instructions and server includes are recognised in
+            // every one of these modes and return to it.
+            if (starts_with_at(text, i, "<?")) {
+                i = past(text, i + 2, "?>");
+                continue;
+            }
+            if (starts_with_at(text, i, "<!--#")) {
+                i = past(text, i + 5, "-->");
+                continue;
+            }
+        }
+        switch (mode) {
+        case Mode::text:
+            if (starts_with_at(text, i, "<table") || starts_with_at(text, i, "</table>") ||
+                starts_with_at(text, i, "<tfoot") || starts_with_at(text, i, "</tfoot>")) {
+                return i;
+            }
+            if (starts_with_at(text, i, "<!--")) {
+                mode = Mode::comment;
+                i += 4;
+            } else if (starts_with_at(text, i, "<script")) {
+                mode = Mode::script_tag;
+                i += 7;
+            } else {
+                ++i;
+            }
+            break;
+        case Mode::comment:
+            if (starts_with_at(text, i, "-->")) {
+                mode = Mode::text;
+                i += 3;
+            } else {
+                ++i;
+            }
+            break;
+        case Mode::script_tag:
+            if (text[i] == '>') mode = Mode::script;
+            ++i;
+            break;
+        case Mode::script:
+            if (starts_with_at(text, i, "</script>")) {
+                mode = Mode::text;
+                i += 9;
+            } else {
+                ++i;
+            }
+            break;
+        }
+    }
+    return n;
+}
+
 }  // namespace quorlix

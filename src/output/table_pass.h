@@ -21,7 +21,9 @@ public:
     TablePass(TextWriter& file, Diagnostics& diagnostics) : file_(file), diagnostics_(diagnostics) {}
 
     // Scans the text to its end; every failure is a fatal diagnostic.
-    void run(std::string_view text);
+    // copy_outside_tables=false leaves all the text to the scanner, which
+    // must give the same result (tests compare the two).
+    void run(std::string_view text, bool copy_outside_tables = true);
 
     // Where scanned text goes: to the innermost table (from depth + offset
     // down) that is collecting its footer, else to the file.
@@ -39,6 +41,8 @@ public:
 
     // What the scanner reads: the text, in pieces.
     std::size_t read(char* buffer, std::size_t size);
+    void count_scanned(std::size_t n) { scanned_ += n; }
+    bool outside_tables() const { return depth_ < 0; }
     Diagnostics& diagnostics() { return diagnostics_; }
 
 private:
@@ -53,7 +57,15 @@ private:
     int depth_ = -1;
     std::vector<int> states_;
     std::string_view input_;
+    std::size_t scanned_ = 0;  // bytes matched since the scanner took over
 };
+
+// Where the pass, started outside any table in text between tags at `from`,
+// meets its first table or footer tag ("<table", "</table>", "<tfoot",
+// "</tfoot>"), following comments, scripts, processing instructions and
+// server includes exactly as the scanner does; text.size() when it meets
+// none. Everything before that position passes through unchanged.
+std::size_t find_table_tag(std::string_view text, std::size_t from);
 
 // The final write's hook for documents with a table footer.
 void table_pass(std::string_view rest, TextWriter& file, Diagnostics& diagnostics);
