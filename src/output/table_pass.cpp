@@ -62,8 +62,13 @@ void TablePass::flush_open_tables() {
 
 namespace {
 
+// Compared byte by byte: the prefixes are short and most differ at once.
 bool starts_with_at(std::string_view text, std::size_t at, std::string_view prefix) {
-    return text.substr(at, prefix.size()) == prefix;
+    if (text.size() - at < prefix.size()) return false;
+    for (std::size_t k = 0; k < prefix.size(); ++k) {
+        if (text[at + k] != prefix[k]) return false;
+    }
+    return true;
 }
 
 // Just past the first terminator at or after `from`; text.size() without one.
@@ -78,6 +83,7 @@ std::size_t find_table_tag(std::string_view text, std::size_t from) {
     // The scanner's start conditions that can be met outside tables.
     enum class Mode { text, comment, script_tag, script };
     Mode mode = Mode::text;
+    std::size_t text_start = from;  // where the text between tags began
     std::size_t i = from;
     const std::size_t n = text.size();
     while (i < n) {
@@ -104,10 +110,11 @@ std::size_t find_table_tag(std::string_view text, std::size_t from) {
         }
         switch (mode) {
         case Mode::text:
-            if (starts_with_at(text, i, "<table") || starts_with_at(text, i, "</table>") ||
-                starts_with_at(text, i, "<tfoot") || starts_with_at(text, i, "</tfoot>")) {
+            if (starts_with_at(text, i, "</table>") || starts_with_at(text, i, "<tfoot")) {
+                while (i > text_start && (text[i - 1] == ' ' || text[i - 1] == '\t')) --i;
                 return i;
             }
+            if (starts_with_at(text, i, "<table") || starts_with_at(text, i, "</tfoot>")) return i;
             if (starts_with_at(text, i, "<!--")) {
                 mode = Mode::comment;
                 i += 4;
@@ -122,6 +129,7 @@ std::size_t find_table_tag(std::string_view text, std::size_t from) {
             if (starts_with_at(text, i, "-->")) {
                 mode = Mode::text;
                 i += 3;
+                text_start = i;
             } else {
                 ++i;
             }
@@ -134,6 +142,7 @@ std::size_t find_table_tag(std::string_view text, std::size_t from) {
             if (starts_with_at(text, i, "</script>")) {
                 mode = Mode::text;
                 i += 9;
+                text_start = i;
             } else {
                 ++i;
             }

@@ -21,9 +21,9 @@ public:
     TablePass(TextWriter& file, Diagnostics& diagnostics) : file_(file), diagnostics_(diagnostics) {}
 
     // Scans the text to its end; every failure is a fatal diagnostic.
-    // copy_outside_tables=false leaves all the text to the scanner, which
+    // copy_between_tags=false leaves all the text to the scanner, which
     // must give the same result (tests compare the two).
-    void run(std::string_view text, bool copy_outside_tables = true);
+    void run(std::string_view text, bool copy_between_tags = true);
 
     // Where scanned text goes: to the innermost table (from depth + offset
     // down) that is collecting its footer, else to the file.
@@ -60,11 +60,12 @@ private:
     std::size_t scanned_ = 0;  // bytes matched since the scanner took over
 };
 
-// Where the pass, started outside any table in text between tags at `from`,
-// meets its first table or footer tag ("<table", "</table>", "<tfoot",
-// "</tfoot>"), following comments, scripts, processing instructions and
-// server includes exactly as the scanner does; text.size() when it meets
-// none. Everything before that position passes through unchanged.
+// Where the pass, started in text between tags at `from`, meets its first
+// table or footer tag ("<table", "</table>", "<tfoot", "</tfoot>"), following
+// comments, scripts, processing instructions and server includes exactly as
+// the scanner does. The blanks before "</table>" and "<tfoot", which the
+// scanner matches with the tag, are part of it. text.size() when there is
+// no such tag.
 std::size_t find_table_tag(std::string_view text, std::size_t from);
 
 // The final write's hook for documents with a table footer.
