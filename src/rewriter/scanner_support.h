@@ -13,6 +13,7 @@
 #include "rewriter/rule_actions.h"
 
 #include <cstddef>
+#include <cstring>
 #include <string_view>
 
 namespace quorlix {
@@ -33,6 +34,15 @@ struct ScannerFailure {
 using LineCount = Document::LineCount;
 
 long count_newlines(const char* text, std::size_t size);
+
+// The end of a run of text without "<" that goes on at `next`, whose byte
+// is `next_byte` (the scanner keeps it aside while a match is NUL-terminated),
+// within the buffered data that ends at data_end.
+inline const char* text_run_end(const char* next, char next_byte, const char* data_end) {
+    if (next >= data_end || next_byte == '<') return next;
+    const void* tag = std::memchr(next + 1, '<', static_cast<std::size_t>(data_end - next - 1));
+    return tag != nullptr ? static_cast<const char*>(tag) : data_end;
+}
 
 // Reads the next block of the document for the scanner into buffer, which
 // lies in the scanner's array after the moved match in progress (from
