@@ -69,15 +69,12 @@ void OutputBuffer::reset(std::uint64_t input_size) {
     style_position_ = title_end_position_ = head_position_ = 0;
 }
 
-void DeferredBuffer::reset() {
-    if (text_.capacity() < first_block) {
-        try {
-            text_.reserve(first_block);
-        } catch (const std::bad_alloc&) {
-            throw OutOfMemory{messages::for_temporary_output};
-        }
+void DeferredBuffer::reserve_first_block() {
+    try {
+        text_.reserve(first_block);
+    } catch (const std::bad_alloc&) {
+        throw OutOfMemory{messages::for_temporary_output};
     }
-    text_.clear();
 }
 
 void DeferredBuffer::append(std::string_view text) {

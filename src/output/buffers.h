@@ -129,7 +129,12 @@ class DeferredBuffer {
 public:
     static constexpr std::size_t first_block = 8192;
 
-    void reset();
+    // Empties the buffer; the first call gives it its first block. Inline:
+    // every element resets several of them.
+    void reset() {
+        if (text_.capacity() < first_block) reserve_first_block();
+        text_.clear();
+    }
     void append(std::string_view text);
     void append_char(char c) { append(std::string_view(&c, 1)); }
 
@@ -138,6 +143,8 @@ public:
     std::size_t size() const { return text_.size(); }
 
 private:
+    void reserve_first_block();
+
     std::string text_;
 };
 

@@ -97,6 +97,12 @@ std::size_t find_table_tag(std::string_view text, std::size_t from) {
         if (at == std::string_view::npos) return n;
         i = at;
         if (text[i] == '<') {
+            // Most tags are none of those looked for here.
+            char second = i + 1 < n ? text[i + 1] : '\0';
+            if (second != '?' && second != '!' && second != '/' && second != 't' && second != 's') {
+                ++i;
+                continue;
+            }
             // Processing instructions and server includes are recognised in
             // every one of these modes and return to it.
             if (starts_with_at(text, i, "<?")) {

@@ -159,6 +159,15 @@ public:
         long newlines_read = 0;
         bool refilling = false;
         long unmatched_while_refilling = 0;
+        long refills = 0;
+        // The last count of unmatched newlines: from where, up to where, in
+        // which refill. A later question in the same buffer counts only the
+        // text matched since, so that many warnings cost no more than one
+        // pass over the buffer.
+        const char* memo_from = nullptr;
+        const char* memo_end = nullptr;
+        long memo_refills = -1;
+        long memo_unmatched = 0;
     } lines;
 
 private:

@@ -1,7 +1,10 @@
+#include "rewriter/scanner_support.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <regex>
 
 namespace quorlix {
@@ -66,6 +69,24 @@ TEST(LineNumbers, TextRunsLongerThanTheBufferPassThroughWhole) {
         }
         EXPECT_EQ(result.output, "<p>" + expected_run + "<a id=\"w\">x</a></p>\r\n");
     }
+}
+
+TEST(LineNumbers, NewlinesAreCountedExactlyAtAnyLengthAndOffset) {
+    // Bytes close to a line feed in every bit: 0x0a with the top bit set,
+    // with one bit off, NUL and 0xff.
+    const char bytes[] = {'\n', '\x8a', '\x0b', '\x0e', '\x02', '\0', '\xff', 'a', '\r'};
+    std::mt19937 random(7);
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(bytes) - 1);
+    std::string text;
+    for (int i = 0; i < 4096; ++i) text += bytes[pick(random)];
+    for (std::size_t offset = 0; offset < 9; ++offset) {
+        for (std::size_t size : {0, 1, 7, 8, 9, 15, 16, 17, 100, 4000}) {
+            const char* start = text.data() + offset;
+            EXPECT_EQ(count_newlines(start, size), std::count(start, start + size, '\n'))
+                << offset << " " << size;
+        }
+    }
+    EXPECT_EQ(count_newlines("\n\n\n\n\n\n\n\n\n", 9), 9);
 }
 
 TEST(LineNumbers, TextGivenBackIsNotCountedTwice) {
