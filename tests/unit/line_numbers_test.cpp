@@ -89,6 +89,26 @@ TEST(LineNumbers, NewlinesAreCountedExactlyAtAnyLengthAndOffset) {
     EXPECT_EQ(count_newlines("\n\n\n\n\n\n\n\n\n", 9), 9);
 }
 
+TEST(LineNumbers, ManyWarningsInOneBufferEachHaveTheirLine) {
+    ConversionOptions options;
+    options.verbose = false;
+    // Warnings close together, some on the same line, some after blank
+    // lines, across a buffer refill: each count builds on the one before.
+    std::string page;
+    std::vector<int> expected;
+    int line = 1;
+    for (int i = 0; i < 1200; ++i) {
+        page += "<a name=\"n" + std::to_string(i) + "\">x</a>";
+        expected.push_back(line);
+        if (i % 3 != 0) {
+            page += std::string(i % 5 == 0 ? 3 : 1, '\n');
+            line += i % 5 == 0 ? 3 : 1;
+        }
+    }
+    auto result = testing::convert_text(page, options);
+    EXPECT_EQ(lines_in(result.log), expected);
+}
+
 TEST(LineNumbers, TextGivenBackIsNotCountedTwice) {
     ConversionOptions options;
     options.verbose = false;
