@@ -98,12 +98,15 @@ TEST(LineNumbers, ManyWarningsInOneBufferEachHaveTheirLine) {
     std::vector<int> expected;
     int line = 1;
     for (int i = 0; i < 1200; ++i) {
-        page += "<a name=\"n" + std::to_string(i) + "\">x</a>";
+        // The warning comes at the ">", so the byte after it is sometimes a
+        // line feed held aside by the scanner.
+        page += "<a name=\"n" + std::to_string(i) + "\">";
         expected.push_back(line);
         if (i % 3 != 0) {
             page += std::string(i % 5 == 0 ? 3 : 1, '\n');
             line += i % 5 == 0 ? 3 : 1;
         }
+        page += "x</a>";
     }
     auto result = testing::convert_text(page, options);
     EXPECT_EQ(lines_in(result.log), expected);
