@@ -35,7 +35,8 @@ TEST(OutputBuffer, NeverFillsTheLastByteAndKeepsEveryByte) {
     for (int i = 0; i < 65534; ++i) text += static_cast<char>(i % 251);  // NULs included
     out.append(text);
     EXPECT_EQ(out.capacity(), 65536u);
-    out.append(std::string_view("\0", 1));  // length + n + 1 == capacity: this one grows
+    static const char zeros[16] = {};
+    out.append(std::string_view(zeros, 1));  // length + n + 1 == capacity: this one grows
     EXPECT_EQ(out.capacity(), 65536u + 32768u);
     out.append(std::string(200000, 'x'));
     text += '\0';
@@ -80,10 +81,10 @@ TEST(OutputBuffer, RecordsPositionsAndResets) {
 // copy, with the detail of the buffer that could not grow.
 template <typename Append>
 const char* growth_failure(Append append) {
-    static const char byte = 'x';
+    static const char bytes[32] = {'x'};
     append("abc");
     volatile std::size_t size = std::numeric_limits<std::size_t>::max() - 2;  // opaque to the compiler
-    std::string_view impossible(&byte, size);
+    std::string_view impossible(bytes, size);
     try {
         append(impossible);
     } catch (const OutOfMemory& failure) {
@@ -121,6 +122,20 @@ TEST(GrowableText, StartsEmptyAndClearsWithoutLosingItsMemory) {
     EXPECT_EQ(text.capacity(), capacity);
     text += "c";
     EXPECT_EQ(text.view(), "c");
+}
+
+TEST(GrowableText, CopiesEveryLengthExactly) {
+    std::string source;
+    for (int i = 0; i < 64; ++i) source += static_cast<char>('A' + i % 50);
+    for (std::size_t n = 0; n <= 40; ++n) {
+        for (std::size_t offset = 0; offset < 3; ++offset) {
+            std::string target(48, '.');
+            copy_bytes(target.data() + offset, source.data() + offset, n);
+            std::string expected(48, '.');
+            expected.replace(offset, n, source, offset, n);
+            EXPECT_EQ(target, expected) << n << " " << offset;
+        }
+    }
 }
 
 TEST(DeferredBuffer, CollectsAndEmpties) {
