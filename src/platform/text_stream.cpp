@@ -75,6 +75,7 @@ bool TextWriter::put(const char* data, std::size_t size) {
         if (!flush()) return false;
         if (size >= buffer_.size()) {
             if (!file_.write_all(data, size)) failed_ = true;
+            note_written(size);
             return !failed_;
         }
     }
@@ -110,8 +111,17 @@ bool TextWriter::write_binary(const char* data, std::size_t size) { return put(d
 bool TextWriter::flush() {
     if (failed_) return false;
     if (used_ > 0 && !file_.write_all(buffer_.data(), used_)) failed_ = true;
+    note_written(used_);
     used_ = 0;
     return !failed_;
+}
+
+void TextWriter::note_written(std::size_t size) {
+    unsynced_ += size;
+    if (unsynced_ >= writeback_step) {
+        file_.start_writeback();
+        unsynced_ = 0;
+    }
 }
 
 }  // namespace quorlix

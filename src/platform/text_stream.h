@@ -49,10 +49,16 @@ public:
 
 private:
     bool put(const char* data, std::size_t size);
+    void note_written(std::size_t size);
+
+    // A large document is handed to the disk while it is still being
+    // written, so that the sync before the page is replaced waits less.
+    static constexpr std::size_t writeback_step = std::size_t{8} << 20;
 
     platform::File& file_;
     std::vector<char> buffer_ = std::vector<char>(1 << 16);
     std::size_t used_ = 0;
+    std::size_t unsynced_ = 0;  // bytes written since the last writeback hint
     bool failed_ = false;
 };
 

@@ -46,6 +46,12 @@ bool File::rewind() { return ::lseek(fd_, 0, SEEK_SET) == 0; }
 
 bool File::sync() { return ::fsync(fd_) == 0; }
 
+void File::start_writeback() {
+#ifdef SYNC_FILE_RANGE_WRITE
+    if (fd_ >= 0) ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
 bool File::close() {
     if (fd_ < 0) return true;
     int rc = ::close(fd_);

@@ -43,6 +43,8 @@ bool File::rewind() { return ::_lseeki64(fd_, 0, SEEK_SET) == 0; }
 
 bool File::sync() { return ::_commit(fd_) == 0; }
 
+void File::start_writeback() {}
+
 bool File::close() {
     if (fd_ < 0) return true;
     int rc = ::_close(fd_);
