@@ -7,9 +7,24 @@
 #include "platform/platform.h"
 
 #include <cstddef>
-#include <vector>
+#include <memory>
 
 namespace quorlix {
+
+// A fixed block of bytes, left uninitialised: a converter process for a
+// small page touches only the little of it that the page needs.
+class ByteBlock {
+public:
+    explicit ByteBlock(std::size_t size)
+        : bytes_(std::make_unique_for_overwrite<char[]>(size)), size_(size) {}
+    char* data() { return bytes_.get(); }
+    std::size_t size() const { return size_; }
+    char& operator[](std::size_t i) { return bytes_[i]; }
+
+private:
+    std::unique_ptr<char[]> bytes_;
+    std::size_t size_;
+};
 
 class TextReader {
 public:
@@ -26,7 +41,7 @@ private:
     bool fill();
 
     platform::File& file_;
-    std::vector<char> raw_ = std::vector<char>(8192);
+    ByteBlock raw_{8192};
     std::size_t raw_pos_ = 0;
     std::size_t raw_len_ = 0;
     bool at_end_ = false;   // the file has no more bytes
@@ -56,7 +71,7 @@ private:
     static constexpr std::size_t writeback_step = std::size_t{8} << 20;
 
     platform::File& file_;
-    std::vector<char> buffer_ = std::vector<char>(1 << 16);
+    ByteBlock buffer_{1 << 16};
     std::size_t used_ = 0;
     std::size_t unsynced_ = 0;  // bytes written since the last writeback hint
     bool failed_ = false;
