@@ -8,7 +8,7 @@
 
 #include "converter/diagnostics.h"
 
-#include <csignal>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -47,11 +47,17 @@ public:
 // The preparation of a run: a converter, or none with the reason in message.
 using PrepareConverter = std::function<std::unique_ptr<FileConverter>(std::string& message)>;
 
+// The request to stop a run, set by a signal handler (the command line) or
+// by the window's thread while the run goes on in another (the wizard): a
+// lock-free atomic serves both.
+using AbortFlag = std::atomic<int>;
+static_assert(AbortFlag::is_always_lock_free);
+
 struct RunSettings {
     bool banner = true;
     bool verbose = true;  // the skipped-directory lines and the summary
     // Set by Ctrl-C or an Abort button; looked at before each file.
-    const volatile std::sig_atomic_t* abort_flag = nullptr;
+    const AbortFlag* abort_flag = nullptr;
 };
 
 inline constexpr const char* product_banner_name = "Quorlix 1.0.0";

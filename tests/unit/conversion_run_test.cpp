@@ -29,7 +29,7 @@ public:
         return path.find("bad") != std::string::npos ? 1 : 0;
     }
     std::vector<std::string>& seen;  // outlives the converter, which the run releases
-    volatile std::sig_atomic_t* abort_during = nullptr;
+    AbortFlag* abort_during = nullptr;
 };
 
 struct RunResult {
@@ -38,7 +38,7 @@ struct RunResult {
     std::vector<std::string> seen;
 };
 
-RunResult run(const ConversionJob& job, volatile std::sig_atomic_t* abort_flag = nullptr,
+RunResult run(const ConversionJob& job, AbortFlag* abort_flag = nullptr,
               bool abort_during_first = false, bool verbose = true) {
     RunSettings settings;
     settings.banner = false;
@@ -106,7 +106,7 @@ TEST(ConversionRun, AbortStopsBetweenFilesWithoutSummary) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        volatile std::sig_atomic_t flag = c.set_before ? 1 : 0;
+        AbortFlag flag{c.set_before ? 1 : 0};
         ConversionJob job;
         job.files = {"a", "b", "c"};
         RunResult r = run(job, &flag, c.set_during_first);
@@ -276,7 +276,7 @@ TEST(SiteWalk, AbortStopsTheWalkAfterTheRunningFile) {
     ScratchDir scratch;
     fs::path site = scratch.path() / "site";
     make_files(site, {"a.html", "b.html", "sub/c.html"});
-    volatile std::sig_atomic_t flag = 0;
+    AbortFlag flag{0};
     ConversionJob job;
     job.site_directory = site.string();
     job.extensions = {"html"};

@@ -20,7 +20,7 @@ namespace {
 
 constexpr const char* try_help = "Try 'quorlix --help' for more information.\n";
 
-volatile std::sig_atomic_t abort_requested = 0;
+quorlix::AbortFlag abort_requested{0};
 
 extern "C" void on_interrupt(int) {
     abort_requested = 1;

@@ -28,7 +28,7 @@ constexpr UINT MSG_APPEND_TO_LOG = WM_APP + 2;  // lParam: NUL-terminated text
 constexpr UINT MSG_RUN_OVER = WM_APP + 3;
 
 // Set by Abort, looked at by the run before each file.
-volatile std::sig_atomic_t abort_requested = 0;
+quorlix::AbortFlag abort_requested{0};
 // A run has been started on the log page and has not handed the wizard back
 // yet. Window thread only.
 bool run_going_on = false;
