@@ -78,6 +78,8 @@ void DeferredBuffer::reserve_first_block() {
 }
 
 void DeferredBuffer::append(std::string_view text) {
+    if (text.empty()) return;
+    if (text_.capacity() < first_block) reserve_first_block();
     try {
         text_.append(text);
     } catch (const std::bad_alloc&) {

@@ -154,12 +154,10 @@ class DeferredBuffer {
 public:
     static constexpr std::size_t first_block = 8192;
 
-    // Empties the buffer; the first call gives it its first block. Inline:
-    // every element resets several of them.
-    void reset() {
-        if (text_.capacity() < first_block) reserve_first_block();
-        text_.clear();
-    }
+    // Empties the buffer. Its first block is allocated by the first append:
+    // every element resets a dozen buffers, and a small page uses few of
+    // them, while each allocation costs a converter process a page fault.
+    void reset() { text_.clear(); }
     void append(std::string_view text);
     void append_char(char c) { append(std::string_view(&c, 1)); }
 
