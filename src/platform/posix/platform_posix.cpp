@@ -1,7 +1,6 @@
 #include "platform/platform.h"
 
 #include <cerrno>
-#include <ctime>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -11,14 +10,6 @@
 #include <vector>
 
 namespace quorlix::platform {
-
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        close();
-        fd_ = other.release();
-    }
-    return *this;
-}
 
 long File::read(char* data, std::size_t size) {
     for (;;) {
@@ -131,12 +122,6 @@ std::optional<std::string> full_path(const std::string& path) {
     return result.empty() ? std::string("/") : result;
 }
 
-bool same_file_on_disk(const std::string& a, const std::string& b) {
-    struct stat sa, sb;
-    if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
 namespace {
 FileIdentity identity_from(const struct stat& st) {
     FileIdentity identity;
@@ -175,9 +160,5 @@ void advise_large_pages(void* data, std::size_t size) {
     (void)size;
 #endif
 }
-
-std::int64_t calendar_time() { return static_cast<std::int64_t>(std::time(nullptr)); }
-
-int last_error() { return errno; }
 
 }  // namespace quorlix::platform

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cerrno>
-#include <ctime>
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -11,14 +10,6 @@
 #include <vector>
 
 namespace quorlix::platform {
-
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        close();
-        fd_ = other.release();
-    }
-    return *this;
-}
 
 long File::read(char* data, std::size_t size) {
     for (;;) {
@@ -107,13 +98,6 @@ bool file_identity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
 }
 }  // namespace
 
-bool same_file_on_disk(const std::string& a, const std::string& b) {
-    BY_HANDLE_FILE_INFORMATION ia, ib;
-    if (!file_identity(a, ia) || !file_identity(b, ib)) return false;
-    return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
-           ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
-}
-
 namespace {
 FileIdentity identity_from(const BY_HANDLE_FILE_INFORMATION& info) {
     FileIdentity identity;
@@ -145,9 +129,5 @@ std::optional<FileIdentity> identity_of(const std::string& path) {
 void advise_large_pages(void*, std::size_t) {
     // Large pages need a privilege that a user's process does not have.
 }
-
-std::int64_t calendar_time() { return static_cast<std::int64_t>(std::time(nullptr)); }
-
-int last_error() { return errno; }
 
 }  // namespace quorlix::platform
