@@ -42,17 +42,17 @@ private:
 };
 
 // Screening, rewriting and the final write into the temporary file; returns
-// only when the whole document is in the file and on the disk.
-void convert_into(platform::File& input_file, platform::File& temporary_file,
+// only when the whole document is in the file and on the disk. The input's
+// size (0 when unknown) lets the buffers reserve their room at once.
+void convert_into(platform::File& input_file, std::uint64_t input_size, platform::File& temporary_file,
                   const ConversionOptions& options, Diagnostics& diagnostics) {
     TextReader reader(input_file);
     TextWriter writer(temporary_file);
     screen_input(reader, writer, diagnostics);
 
     Document document(options, diagnostics);
-    std::optional<platform::FileIdentity> input_identity = platform::identity_of(input_file);
     try {
-        document.begin(input_identity ? input_identity->size : 0);
+        document.begin(input_size);
     } catch (const OutOfMemory& failure) {
         diagnostics.error_no_memory(failure.detail);
     }
@@ -77,8 +77,9 @@ int convert_opened(const std::string& input, const ConversionNames& names,
                    platform::File& input_file, std::optional<unsigned> input_mode,
                    const ConversionOptions& options, Diagnostics& diagnostics) {
     // In place, the page that is replaced must be the file read here.
+    const std::optional<platform::FileIdentity> read = platform::identity_of(input_file);
     std::optional<platform::FileIdentity> converted;
-    if (options.output_dir.empty()) converted = platform::identity_of(input_file);
+    if (options.output_dir.empty()) converted = read;
     const bool output_dir_mode = !options.output_dir.empty();
     if (output_dir_mode && same_file(names.target, input)) {
         diagnostics.print_error(prefixed(
@@ -106,7 +107,7 @@ int convert_opened(const std::string& input, const ConversionNames& names,
             diagnostics.progress_stream().flush();
         }
         try {
-            convert_into(input_file, temporary_file, options, diagnostics);
+            convert_into(input_file, read ? read->size : 0, temporary_file, options, diagnostics);
         } catch (const FileAbandoned&) {
             diagnostics.set_input_name({});
             return -1;

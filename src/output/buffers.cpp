@@ -61,10 +61,12 @@ void GrowableText::append_growing(std::string_view text) {
 OutputBuffer::OutputBuffer() : GrowableText(messages::to_expand_output) {}
 
 void OutputBuffer::reset(std::uint64_t input_size) {
-    reserve(first_block, messages::to_allocate_output);
     // Converted text is seldom more than a quarter longer than its input.
+    // That room is a hint; the first block is a must (and then costs
+    // nothing more when the hint was granted).
     constexpr std::uint64_t max = std::numeric_limits<std::uint64_t>::max();
     if (input_size < (max - first_block) / 2) try_reserve(input_size + input_size / 4 + first_block);
+    reserve(first_block, messages::to_allocate_output);
     clear();
     style_position_ = title_end_position_ = head_position_ = 0;
 }

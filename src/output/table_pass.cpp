@@ -83,7 +83,6 @@ std::size_t find_table_tag(std::string_view text, std::size_t from) {
     // The scanner's start conditions that can be met outside tables.
     enum class Mode { text, comment, script_tag, script };
     Mode mode = Mode::text;
-    std::size_t text_start = from;  // where the text between tags began
     std::size_t i = from;
     const std::size_t n = text.size();
     while (i < n) {
@@ -117,7 +116,9 @@ std::size_t find_table_tag(std::string_view text, std::size_t from) {
         switch (mode) {
         case Mode::text:
             if (starts_with_at(text, i, "</table>") || starts_with_at(text, i, "<tfoot")) {
-                while (i > text_start && (text[i - 1] == ' ' || text[i - 1] == '\t')) --i;
+                // The blanks before the tag, back to where the search began at
+                // most (a comment, a script or a PI ends in ">", not a blank).
+                while (i > from && (text[i - 1] == ' ' || text[i - 1] == '\t')) --i;
                 return i;
             }
             if (starts_with_at(text, i, "<table") || starts_with_at(text, i, "</tfoot>")) return i;
@@ -135,7 +136,6 @@ std::size_t find_table_tag(std::string_view text, std::size_t from) {
             if (starts_with_at(text, i, "-->")) {
                 mode = Mode::text;
                 i += 3;
-                text_start = i;
             } else {
                 ++i;
             }
@@ -148,7 +148,6 @@ std::size_t find_table_tag(std::string_view text, std::size_t from) {
             if (starts_with_at(text, i, "</script>")) {
                 mode = Mode::text;
                 i += 9;
-                text_start = i;
             } else {
                 ++i;
             }
