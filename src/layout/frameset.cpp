@@ -193,13 +193,8 @@ void build_frameset_layout(Document& d) {
     } else {
         own = take_cell_class(d, parent(d));
     }
-    d.out.append(" class=\"");
-    d.out.append(own);
-    if (d.element.class_value.has_content()) {
-        d.out.append_char(' ');
-        d.out.append(d.element.class_value.view());
-    }
-    d.out.append("\">");
+    d.styles.emit_fixed_class_attribute(d.out, own, d.element);
+    d.out.append_char('>');
 
     std::optional<CellBorders> inherited;
     if (!outermost) inherited = take_cell_borders(d, parent(d));
@@ -289,9 +284,7 @@ void frame_border(Document& d, std::string_view text, bool on) {
 }
 
 void frame_obsolete_attribute(Document& d, std::string_view text, const char* element) {
-    std::size_t start = text.find_first_not_of(" \t\n\r\f");
-    std::size_t end = text.find_first_of(" \t\n\r\f=", start);
-    d.diagnostics.warning_frame_attribute(element, text.substr(start, end - start));
+    d.diagnostics.warning_frame_attribute(element, attribute_name(text));
     begin_dropped_attribute(d, text);
 }
 

@@ -14,9 +14,6 @@ constexpr std::string_view rules_rows =
     "border-top-width:thin;border-top-style:solid;border-bottom-width:thin;"
     "border-bottom-style:solid;";
 
-// The value without its closing quote.
-std::string_view value_of(std::string_view text) { return text.substr(0, text.size() - 1); }
-
 }  // namespace
 
 std::string_view frame_declarations(int code) {

@@ -61,7 +61,7 @@ void begin_font_face(Document& d, std::string_view text) {
 }
 
 bool read_font_face(Document& d, std::string_view text) {
-    if (text.size() != 1 || !d.is_saved_quote(text[0])) {
+    if (!is_closing_quote(d, text)) {
         d.font_face.append(text);
         return false;
     }
@@ -100,10 +100,7 @@ void anchor_name(Document& d, std::string_view text) {
 }
 
 void end_anchor(Document& d, std::string_view text) {
-    if (d.element.name_seen) {
-        d.diagnostics.warning_name_to_id("a");
-        d.styles.emit_id_from_name(d.out, d.element);
-    }
+    emit_name_as_id(d, "a");
     d.out.append(text);
 }
 

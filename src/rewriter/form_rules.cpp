@@ -17,7 +17,7 @@ void begin_form_accept(Document& d, std::string_view text) {
 }
 
 bool read_form_accept(Document& d, std::string_view text) {
-    if (text.size() != 1 || !d.is_saved_quote(text[0])) {
+    if (!is_closing_quote(d, text)) {
         d.form_accept_buffer.append(text);
         return false;
     }
@@ -48,7 +48,7 @@ void begin_input_type(Document& d, std::string_view text) {
 
 bool read_input_type(Document& d, std::string_view text) {
     d.out.append(text);
-    if (text.size() != 1 || !d.is_saved_quote(text[0])) {
+    if (!is_closing_quote(d, text)) {
         d.element.tag.append(text);
         return false;
     }
@@ -73,7 +73,7 @@ void begin_border(Document& d, std::string_view text, bool image) {
 }
 
 void border_digits(Document& d, std::string_view text) {
-    std::string_view digits = text.substr(0, text.size() - 1);
+    std::string_view digits = value_of(text);
     if (digits == "0") {
         if (!(d.border_is_image && d.options.delete_img_border)) {
             d.styles.ensure_element_class(d.element);
@@ -89,17 +89,12 @@ void border_digits(Document& d, std::string_view text) {
 }
 
 void end_named_element(Document& d, const char* element) {
-    if (d.element.name_seen) {
-        d.diagnostics.warning_name_to_id(element);
-        d.styles.emit_id_from_name(d.out, d.element);
-    }
+    emit_name_as_id(d, element);
     end_converted_tag(d);
 }
 
 void object_attribute(Document& d, std::string_view text) {
-    std::size_t start = text.find_first_not_of(" \t\n\r\f");
-    std::size_t end = text.find_first_of(" \t\n\r\f=", start);
-    d.diagnostics.error_object_attribute(text.substr(start, end - start));
+    d.diagnostics.error_object_attribute(attribute_name(text));
 }
 
 }  // namespace quorlix::rules

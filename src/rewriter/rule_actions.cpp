@@ -6,10 +6,6 @@ namespace quorlix::rules {
 
 namespace {
 
-bool is_closing_quote(const Document& d, std::string_view text) {
-    return text.size() == 1 && d.is_saved_quote(text[0]);
-}
-
 bool is_white_space(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
@@ -102,7 +98,19 @@ void begin_element_value(Document& d, std::string_view text, const char* attribu
 
 void keyword_value(Document& d, std::string_view text, std::string_view declaration) {
     add_css(d, declaration);
-    finish_quoted_value(d, text, d.value_attribute);
+    end_converted_value(d, text);
+}
+
+std::string_view attribute_name(std::string_view matched) {
+    std::size_t start = matched.find_first_not_of(" \t\n\r\f");
+    std::size_t end = matched.find_first_of(" \t\n\r\f=", start);
+    return matched.substr(start, end - start);
+}
+
+void emit_name_as_id(Document& d, const char* element) {
+    if (!d.element.name_seen) return;
+    d.diagnostics.warning_name_to_id(element);
+    d.styles.emit_id_from_name(d.out, d.element);
 }
 
 void begin_copied_tag(Document& d, std::string_view text) {
@@ -128,7 +136,7 @@ void align_char(Document& d, std::string_view text) {
 void middle_alignment(Document& d, std::string_view text) {
     add_css(d, "vertical-align:middle;");
     if (!d.options.standard_css_only) add_css(d, "vertical-align:-moz-middle-with-baseline;");
-    finish_quoted_value(d, text, d.value_attribute);
+    end_converted_value(d, text);
 }
 
 void begin_color_value(Document& d, std::string_view text, const char* selector,
@@ -144,7 +152,7 @@ void begin_color_value(Document& d, std::string_view text, const char* selector,
 }
 
 void read_color_value(Document& d, std::string_view text) {
-    std::string_view value = text.substr(0, text.size() - 1);
+    std::string_view value = value_of(text);
     if (d.color_spreads_to_table) {
         for (DeferredBuffer* buffer : {&d.element.element_css, &d.element.colgroup_css,
                                        &d.element.rowgroup_css, &d.element.cell_css}) {
@@ -159,7 +167,7 @@ void read_color_value(Document& d, std::string_view text) {
         add_css(d, value);
         add_css(d, ";");
     }
-    finish_quoted_value(d, text, d.value_attribute);
+    end_converted_value(d, text);
 }
 
 void begin_background_value(Document& d, std::string_view text) {
@@ -208,11 +216,11 @@ void end_converted_value(Document& d, std::string_view quote) {
 }
 
 void read_length(Document& d, std::string_view text, const char* property) {
-    std::string_view value = text.substr(0, text.size() - 1);
+    std::string_view value = value_of(text);
     add_css(d, property);
     add_css(d, value);
     add_css(d, value.back() == '%' ? ";" : "px;");
-    finish_quoted_value(d, text, d.value_attribute);
+    end_converted_value(d, text);
 }
 
 void invalid_value(Document& d) { d.diagnostics.error_quote_or_value(d.value_attribute); }

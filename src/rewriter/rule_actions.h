@@ -73,12 +73,27 @@ void read_length(Document& d, std::string_view text, const char* property);
 [[noreturn]] void invalid_value(Document& d);
 [[noreturn]] void asterisk_units(Document& d);
 
+// The attribute name at the start of a matched attribute (after any white
+// space, up to white space or "=").
+std::string_view attribute_name(std::string_view matched);
+
+// A name attribute that was held back becomes an id, with its warning.
+void emit_name_as_id(Document& d, const char* element);
+
 // The opening of a start tag that is copied: the element state is reset.
 void begin_copied_tag(Document& d, std::string_view text);
 
 // The end of a start tag whose rules collect CSS or classes: the class
 // attribute, then the matched end (or ">").
 void end_converted_tag(Document& d, std::string_view end = ">");
+
+// The matched text is the quote that closes the value being read.
+inline bool is_closing_quote(const Document& d, std::string_view text) {
+    return text.size() == 1 && d.is_saved_quote(text[0]);
+}
+
+// A value matched together with its closing quote, without the quote.
+inline std::string_view value_of(std::string_view text) { return text.substr(0, text.size() - 1); }
 
 // Appends a declaration to the element's CSS.
 inline void add_css(Document& d, std::string_view declaration) {
