@@ -44,6 +44,15 @@ std::optional<std::string_view> find_converter_argument(std::string_view argumen
     return rest.substr(marker.size());
 }
 
+bool is_converter_argument(std::string_view argument) {
+    constexpr std::string_view marker = "-dch";
+    if (argument.size() <= marker.size() || argument.substr(0, marker.size()) != marker) return false;
+    for (char c : argument.substr(marker.size())) {
+        if (c < '0' || c > '9') return false;
+    }
+    return true;
+}
+
 std::optional<int> run_converter_process(std::string_view handle_text,
                                          const ConvertFunction& convert) {
     std::optional<std::int64_t> handle = block::parse_handle(handle_text);
@@ -91,7 +100,10 @@ std::optional<int> run_converter_process(std::string_view handle_text,
 
     platform::shield_converter_process();
     Diagnostics diagnostics(contents.options, errors, progress);
-    int status = convert(contents.file_name, contents.options, diagnostics) == 0 ? 0 : 1;
+    const int result = convert(contents.file_name, contents.options, diagnostics);
+    const int status = result == 0                    ? exit_converted
+                       : result == conversion_skipped ? exit_skipped
+                                                      : exit_failed;
     progress.flush();
     errors.flush();
     return status;

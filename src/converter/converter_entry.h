@@ -14,12 +14,22 @@
 
 namespace quorlix {
 
+// The exit statuses of a converter process. Anything else means that it was
+// ended from outside (killed) or crashed.
+inline constexpr int exit_converted = 0;
+inline constexpr int exit_failed = 1;
+inline constexpr int exit_skipped = 2;  // left alone on purpose (HTML5 already)
+
 // The text after "-dch" when the argument text starts with it (after blanks
 // and tabs) and at least one character follows; none otherwise.
 std::optional<std::string_view> find_converter_argument(std::string_view argument_text);
 
 using ConvertFunction =
     std::function<int(const std::string& file, const ConversionOptions&, Diagnostics&)>;
+
+// True when an argument asks for the converter role: "-dch" and decimal
+// digits, nothing else.
+bool is_converter_argument(std::string_view argument);
 
 // Runs the converter role for the handle text. Returns the exit status of
 // the process, or none when the block was refused or names no file: the

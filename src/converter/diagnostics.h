@@ -20,6 +20,8 @@ public:
     virtual ~OutputSink() = default;
     virtual void write(std::string_view text) = 0;
     virtual void flush() {}
+    // True once a write could not be carried out.
+    virtual bool failed() const { return false; }
 };
 
 class FileSink final : public OutputSink {

@@ -28,6 +28,11 @@ struct ConversionOptions {
     bool move_viewport_meta = false;
     bool no_backup = false;
 
+    // Convert a page even when it is HTML5 already.
+    bool force = false;
+    // Convert and report as usual, but change nothing on the disk.
+    bool dry_run = false;
+
     // Write converted files into this directory instead of in place; empty
     // means in place.
     std::string output_dir;

@@ -11,7 +11,9 @@
 #include "rewriter/document.h"
 #include "rewriter/rewriter.h"
 
+#include <cstring>
 #include <optional>
+#include <vector>
 
 namespace quorlix {
 
@@ -41,13 +43,14 @@ private:
     bool armed_ = true;
 };
 
-// Screening, rewriting and the final write into the temporary file; returns
-// only when the whole document is in the file and on the disk. The input's
-// size (0 when unknown) lets the buffers reserve their room at once.
-void convert_into(platform::File& input_file, std::uint64_t input_size, platform::File& temporary_file,
-                  const ConversionOptions& options, Diagnostics& diagnostics) {
+// Screening, rewriting and the final write into the output file; returns
+// only when the whole document is in the file (and, unless it goes nowhere,
+// on the disk). The input's size (0 when unknown) lets the buffers reserve
+// their room at once.
+void convert_into(platform::File& input_file, std::uint64_t input_size, platform::File& output_file,
+                  bool sync_output, const ConversionOptions& options, Diagnostics& diagnostics) {
     TextReader reader(input_file);
-    TextWriter writer(temporary_file);
+    TextWriter writer(output_file);
     screen_input(reader, writer, diagnostics);
 
     Document document(options, diagnostics);
@@ -68,9 +71,56 @@ void convert_into(platform::File& input_file, std::uint64_t input_size, platform
     }
     document.end();
     // A page is only replaced by a file that is complete on the disk.
-    if (!writer.flush() || !temporary_file.sync() || !temporary_file.close()) {
+    if (!writer.flush() || (sync_output && !output_file.sync()) || !output_file.close()) {
         diagnostics.error_plain(messages::write_error);
     }
+}
+
+// "Error: what: reason" for a failed system call, with the program name.
+std::string error_with_reason(const std::string& what, int error) {
+    return prefixed("Error: " + what + ": " + platform::error_text(error) + "\n");
+}
+
+// True when the document that file holds starts as an HTML5 page. The file
+// is back at its start afterwards.
+bool is_html5_already(platform::File& file) {
+    std::string head(html5_screening_length, '\0');
+    std::size_t got = 0;
+    while (got < head.size()) {
+        long n = file.read(head.data() + got, head.size() - got);
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    head.resize(got);
+    bool html5 = starts_as_html5(head);
+    file.rewind();
+    return html5;
+}
+
+// True when both files hold the same bytes.
+bool same_content(const std::string& a, const std::string& b) {
+    platform::File fa = platform::open_for_reading(a), fb = platform::open_for_reading(b);
+    if (!fa.is_open() || !fb.is_open()) return false;
+    std::vector<char> ba(1 << 16), bb(1 << 16);
+    for (;;) {
+        long na = fa.read(ba.data(), ba.size());
+        if (na < 0) return false;
+        // Reads of a regular file come whole unless the end is near.
+        std::size_t want = static_cast<std::size_t>(na), got = 0;
+        while (got < want) {
+            long nb = fb.read(bb.data() + got, want - got);
+            if (nb <= 0) return false;
+            got += static_cast<std::size_t>(nb);
+        }
+        if (std::memcmp(ba.data(), bb.data(), want) != 0) return false;
+        if (na == 0) return fb.read(bb.data(), 1) == 0;
+    }
+}
+
+void progress_done(Diagnostics& diagnostics) {
+    if (!diagnostics.options().verbose) return;
+    diagnostics.progress_stream().write(diagnostics.progress_line_broken() ? "Done.\n\n" : "Done.\n");
+    diagnostics.progress_stream().flush();
 }
 
 int convert_opened(const std::string& input, const ConversionNames& names,
@@ -89,15 +139,19 @@ int convert_opened(const std::string& input, const ConversionNames& names,
         return -1;
     }
 
+    // A dry run converts into the null device: nothing on the disk changes.
     std::string temporary = names.temporary;
-    platform::File temporary_file(create_temp_file(temporary));
+    platform::File temporary_file = options.dry_run ? platform::open_null_output()
+                                                    : platform::File(create_temp_file(temporary));
     if (!temporary_file.is_open()) {
-        diagnostics.print_error(prefixed("Error: cannot create temporary filename for " + input + "\n"));
+        diagnostics.print_error(
+            error_with_reason("cannot create temporary filename for " + input, platform::last_error()));
         return -1;
     }
 
     {
-        TemporaryFileGuard guard(temporary_file, temporary);
+        std::optional<TemporaryFileGuard> guard;
+        if (!options.dry_run) guard.emplace(temporary_file, temporary);
         diagnostics.set_input_name(input);
         if (options.verbose) {
             std::string line = input;
@@ -107,25 +161,30 @@ int convert_opened(const std::string& input, const ConversionNames& names,
             diagnostics.progress_stream().flush();
         }
         try {
-            convert_into(input_file, read ? read->size : 0, temporary_file, options, diagnostics);
+            convert_into(input_file, read ? read->size : 0, temporary_file, !options.dry_run, options,
+                         diagnostics);
         } catch (const FileAbandoned&) {
             diagnostics.set_input_name({});
             return -1;
         }
+        if (!options.dry_run) {
+            // The converted page keeps the owner (where this process may give
+            // it) and the permission bits of the page it replaces: the
+            // temporary file was created by this process, for it alone. The
+            // owner first, as a change of owner clears set-id bits.
+            platform::copy_owner(input_file, temporary);
 #ifndef _WIN32
-        // The converted page keeps the permission bits of the page it
-        // replaces (the temporary file was created for the owner only).
-        if (input_mode) platform::set_file_mode(temporary, *input_mode);
+            if (input_mode) platform::set_file_mode(temporary, *input_mode);
 #endif
-        if (options.verbose) {
-            diagnostics.progress_stream().write(diagnostics.progress_line_broken() ? "Done.\n\n"
-                                                                                   : "Done.\n");
-            diagnostics.progress_stream().flush();
         }
-        guard.disarm();
+        if (guard) guard->disarm();
     }
     input_file.close();
     diagnostics.set_input_name({});
+    if (options.dry_run) {
+        progress_done(diagnostics);
+        return 0;
+    }
 
     ConversionNames replaced = names;
     replaced.temporary = temporary;
@@ -134,6 +193,8 @@ int convert_opened(const std::string& input, const ConversionNames& names,
     // A read-only input gives a read-only converted file.
     if (output_dir_mode && input_mode) platform::set_file_mode(names.target, *input_mode);
 #endif
+    // Only now is the page converted: a failure above reports only itself.
+    progress_done(diagnostics);
     return 0;
 }
 
@@ -152,8 +213,10 @@ int derive_names(const std::string& input, const ConversionOptions& options,
         names.target = *join_path(options.output_dir, base, std::nullopt);
         directory = options.output_dir;
     } else {
-        names.target = input;
-        directory = directory_of(input);
+        // A page behind a symbolic link is converted where it is: the link
+        // stays, the file it leads to is replaced and backed up beside it.
+        names.target = platform::link_target(input).value_or(input);
+        directory = directory_of(names.target);
     }
     names.temporary = *join_path(directory, "qlxXXXXXX", std::nullopt);
     names.backup = *join_path(names.target, std::nullopt, "bak");
@@ -170,6 +233,7 @@ int replace_target(const ConversionNames& names, const std::string& input,
     auto changed = [&] {
         if (!converted || platform::identity_of(names.target) == converted) return false;
         platform::remove_file(names.temporary);
+        diagnostics.end_progress_line();
         diagnostics.print_error(prefixed("Error: " + names.target +
                                          " changed while it was being converted\n"
                                          "It is left as it is now; the converted file was removed.\n"));
@@ -179,8 +243,15 @@ int replace_target(const ConversionNames& names, const std::string& input,
     // The page is never removed or renamed away: the backup is made beside
     // it, then the converted file takes its name in one step, so a crash at
     // any moment leaves the page either as it was or converted.
+    // A backup already there was found to be a copy of the page before the
+    // conversion started; it makes room for the new one.
+    if (!options.no_backup && platform::file_exists(names.target) &&
+        platform::file_exists(names.backup) && same_content(names.backup, names.target)) {
+        platform::remove_file(names.backup);
+    }
     if (!options.no_backup && platform::file_exists(names.target) &&
         !platform::make_backup(names.target, names.backup)) {
+        diagnostics.end_progress_line();
         diagnostics.print_error(prefixed(
             "Error: unable to back up the existing " + names.target + " as\n" + names.backup +
             "\nYour original file, " + input + ", remains untouched.\n"
@@ -191,6 +262,7 @@ int replace_target(const ConversionNames& names, const std::string& input,
     if (changed()) return -1;
     if (platform::replace_file(names.temporary, names.target)) return 0;
 
+    diagnostics.end_progress_line();
     std::string text = prefixed("Error: unable to rename the output as " + names.target + "\n");
     if (options.no_backup) {
         text += "The converted file can be found at " + names.temporary + ".\n";
@@ -209,6 +281,21 @@ int convert_file(const std::string& input, const ConversionOptions& options,
     try {
         ConversionNames names;
         if (derive_names(input, options, diagnostics, names) != 0) return -1;
+        // Only a regular file is a page: a device (/dev/null), a pipe or a
+        // socket would be replaced by a regular file, and a pipe could
+        // block the reader.
+        switch (platform::file_kind(input)) {
+        case platform::FileKind::directory:
+            diagnostics.print_error(prefixed("Error: " + input + " is a directory, not a page\n"));
+            return -1;
+        case platform::FileKind::other:
+            diagnostics.print_error(prefixed("Error: " + input +
+                                             " is not a regular file (a device, a pipe or a socket)\n"));
+            return -1;
+        case platform::FileKind::missing:
+        case platform::FileKind::regular:
+            break;
+        }
         std::optional<unsigned> input_mode = platform::file_mode(input);
 
         if (platform::has_read_only_attribute(names.target)) {
@@ -219,7 +306,27 @@ int convert_file(const std::string& input, const ConversionOptions& options,
         }
         platform::File input_file = platform::open_for_reading(input);
         if (!input_file.is_open()) {
-            diagnostics.print_error(prefixed("Error: cannot open " + input + "\n"));
+            diagnostics.print_error(error_with_reason("cannot open " + input, platform::last_error()));
+            return -1;
+        }
+        // A page converted before (a run that is run again, a page named
+        // twice) is left alone: converting it again would put the converted
+        // text in place of the original in its backup.
+        if (!options.force && is_html5_already(input_file)) {
+            if (options.verbose) {
+                diagnostics.progress_stream().write(input + messages::skipped_html5);
+                diagnostics.progress_stream().flush();
+            }
+            return conversion_skipped;
+        }
+        // A backup that holds something other than the page may be the only
+        // copy of an original: it is never replaced.
+        if (!options.no_backup && platform::file_exists(names.target) &&
+            platform::file_exists(names.backup) && !same_content(names.backup, names.target)) {
+            diagnostics.print_error(prefixed(
+                "Error: " + names.backup + " already exists and differs from " + names.target +
+                ".\nIt may be an original, so it is kept and the page is not converted.\n"
+                "Move it away, or convert without a backup, and run again.\n"));
             return -1;
         }
         return convert_opened(input, names, input_file, input_mode, options, diagnostics);

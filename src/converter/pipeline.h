@@ -20,9 +20,15 @@ struct ConversionNames {
     std::string backup;
 };
 
-// Returns 0 when the file was converted and its target replaced, -1 when it
-// was not; every failure has been reported through the diagnostics, and a
-// file that was not converted is left as it was.
+// What convert_file returns for a page that it leaves alone on purpose
+// (HTML5 already).
+inline constexpr int conversion_skipped = 1;
+
+// Returns 0 when the file was converted and its target replaced (in a dry
+// run: when it would have been), conversion_skipped for a page that is
+// HTML5 already (unless options.force), -1 when it was not converted; every
+// failure has been reported through the diagnostics, and a file that was
+// not converted is left as it was.
 int convert_file(const std::string& input, const ConversionOptions& options,
                  Diagnostics& diagnostics);
 

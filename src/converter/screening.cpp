@@ -27,7 +27,56 @@ constexpr Signature signatures[] = {
     {{0x00, 0x00, 0x00}, 1, messages::not_utf8},
 };
 
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Consumes word (lower case) at the front of text, in any letter case.
+bool take_word(std::string_view& text, std::string_view word) {
+    if (text.size() < word.size()) return false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (lower(text[i]) != word[i]) return false;
+    }
+    text.remove_prefix(word.size());
+    return true;
+}
+
+// Consumes blanks; true when there was at least one.
+bool take_blanks(std::string_view& text) {
+    std::size_t n = 0;
+    while (n < text.size() && is_blank(text[n])) ++n;
+    text.remove_prefix(n);
+    return n > 0;
+}
+
 }  // namespace
+
+bool starts_as_html5(std::string_view head) {
+    if (head.substr(0, 3) == "\xEF\xBB\xBF") head.remove_prefix(3);
+    for (;;) {
+        take_blanks(head);
+        if (head.substr(0, 4) != "<!--") break;
+        std::size_t end = head.find("-->", 4);
+        if (end == std::string_view::npos) return false;
+        head.remove_prefix(end + 3);
+    }
+    if (!take_word(head, "<!doctype") || !take_blanks(head) || !take_word(head, "html")) {
+        return false;
+    }
+    bool blank = take_blanks(head);
+    if (blank && take_word(head, "system")) {
+        if (!take_blanks(head) || head.empty() || (head[0] != '"' && head[0] != '\'')) return false;
+        const char quote = head[0];
+        head.remove_prefix(1);
+        constexpr std::string_view legacy = "about:legacy-compat";
+        if (head.substr(0, legacy.size()) != legacy || head.substr(legacy.size(), 1) != std::string_view(&quote, 1)) {
+            return false;
+        }
+        head.remove_prefix(legacy.size() + 1);
+        take_blanks(head);
+    }
+    return !head.empty() && head[0] == '>';
+}
 
 const char* screening_verdict(const unsigned char first[3]) {
     for (const Signature& s : signatures) {

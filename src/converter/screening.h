@@ -6,6 +6,9 @@
 #include "converter/diagnostics.h"
 #include "platform/text_stream.h"
 
+#include <cstddef>
+#include <string_view>
+
 namespace quorlix {
 
 // Returns only when the file may be converted, with the input positioned
@@ -15,5 +18,14 @@ void screen_input(TextReader& input, TextWriter& output, Diagnostics& diagnostic
 // The verdict on a document's first three bytes: nullptr when they are
 // acceptable, otherwise the message that refuses the file.
 const char* screening_verdict(const unsigned char first[3]);
+
+// True when a document begins as an HTML5 page does: "<!DOCTYPE html>" in
+// any letter case, or its "about:legacy-compat" form, after an optional
+// UTF-8 byte-order mark, blanks and comments. head is the document's start;
+// a doctype that head does not reach counts as none.
+bool starts_as_html5(std::string_view head);
+
+// How much of a document's start starts_as_html5 is given.
+inline constexpr std::size_t html5_screening_length = 64 * 1024;
 
 }  // namespace quorlix

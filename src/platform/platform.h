@@ -79,6 +79,39 @@ bool set_file_mode(const std::string& path, unsigned mode);
 bool remove_file(const std::string& path);
 bool rename_file(const std::string& from, const std::string& to);
 
+// What a name leads to (following links).
+enum class FileKind { missing, regular, directory, other };
+FileKind file_kind(const std::string& path);
+
+// Creates one directory; true when it was made or exists already.
+bool make_directory(const std::string& path);
+
+// Creates a directory and every missing directory above it; true when the
+// path is a directory afterwards.
+bool make_directories(const std::string& path);
+
+// The file a symbolic link leads to, as an absolute path with every link
+// resolved; none when path is not a link (or the link leads nowhere, or the
+// platform has no such links).
+std::optional<std::string> link_target(const std::string& path);
+
+// A sink for output that must go nowhere: writes succeed and nothing is
+// kept (the null device).
+File open_null_output();
+
+// Gives the file at path the owner and group of an open file, where this
+// process may (as root on Linux); a no-op where files have no such owner.
+// False only when it was tried and refused.
+bool copy_owner(const File& original, const std::string& path);
+
+// Makes sure that the standard input, output and error are open (on the
+// null device when they were closed), so that no file opened later takes
+// their place. Call first thing at start-up.
+void ensure_standard_streams();
+
+// The system's description of an error number ("No such file or directory").
+std::string error_text(int error);
+
 // Expands a path to an absolute full path without following links (the
 // platform's full-path function on Windows, a lexical one on Linux).
 std::optional<std::string> full_path(const std::string& path);

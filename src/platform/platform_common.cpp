@@ -1,7 +1,9 @@
 // The parts of platform.h that are the same on every platform.
 #include "platform/platform.h"
+#include "platform/process.h"
 
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 
 namespace quorlix::platform {
@@ -22,5 +24,21 @@ bool same_file_on_disk(const std::string& a, const std::string& b) {
 std::int64_t calendar_time() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
 int last_error() { return errno; }
+
+std::string error_text(int error) { return std::strerror(error); }
+
+bool make_directories(const std::string& path) {
+    if (path.empty()) return false;
+    if (is_directory(path)) return true;
+    // The parent first; a path with no separator left is made as it is.
+    std::size_t end = path.size();
+    while (end > 1 && (path[end - 1] == '/' || path[end - 1] == path_separator)) --end;
+    std::size_t separator = path.find_last_of(path_separator == '/' ? "/" : "/\\", end - 1);
+    if (separator != std::string::npos && separator > 0) {
+        std::string parent = path.substr(0, separator);
+        if (!(parent.size() == 2 && parent[1] == ':') && !make_directories(parent)) return false;
+    }
+    return make_directory(path.substr(0, end)) && is_directory(path);
+}
 
 }  // namespace quorlix::platform

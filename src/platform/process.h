@@ -163,6 +163,8 @@ bool is_directory(const std::string& path);
 struct DirectoryEntry {
     std::string name;
     bool is_directory = false;
+    // A symbolic link to a regular file (Linux only).
+    bool is_link = false;
 };
 
 // The entries of one directory whose names match a wildcard pattern; the

@@ -8,8 +8,9 @@
 
 namespace quorlix::platform {
 
-// Makes backup hold the content of original, replacing an older backup.
-// The original is not touched. False when no backup could be made.
+// Makes backup hold the content of original. A file already at the
+// backup's name is never replaced (the call fails then). The original is
+// not touched. False when no backup could be made.
 bool make_backup(const std::string& original, const std::string& backup);
 
 // Moves from onto to in one step, replacing to if it exists.

@@ -53,6 +53,8 @@ void fill(std::span<unsigned char> block, const ConversionOptions& options,
     put_flag(block, at::warn_center_alignment, options.warn_center_alignment);
     put_flag(block, at::warn_charset, options.warn_charset);
     put_flag(block, at::verbose, options.verbose);
+    put<std::uint32_t>(block, at::run_switches, (options.force ? switch_force : 0) |
+                                                    (options.dry_run ? switch_dry_run : 0));
 
     // A prefix longer than the field arrives as its first 63 characters.
     std::size_t prefix = std::min(options.class_prefix.size(), class_prefix_field - 1);
@@ -95,6 +97,15 @@ bool store_file_name(std::span<unsigned char> block, std::string_view path) {
     if (path.size() >= path_field) return false;
     std::memcpy(block.data() + at::file_name, path.data(), path.size());
     block[at::file_name + path.size()] = '\0';
+    return true;
+}
+
+bool store_output_dir(std::span<unsigned char> block, std::string_view path) {
+    if (path.size() >= path_field) return false;
+    put<std::uint64_t>(block, at::output_dir_length, path.size());
+    std::memcpy(block.data() + at::output_dir, path.data(), path.size());
+    block[at::output_dir + path.size()] = '\0';
+    put<std::int32_t>(block, at::output_dir_overflow, 0);
     return true;
 }
 
@@ -151,6 +162,9 @@ Contents read(std::span<const unsigned char> region) {
     o.warn_center_alignment = get_flag(region, at::warn_center_alignment);
     o.warn_charset = get_flag(region, at::warn_charset);
     o.verbose = get_flag(region, at::verbose);
+    const auto switches = get<std::uint32_t>(region, at::run_switches);
+    o.force = (switches & switch_force) != 0;
+    o.dry_run = (switches & switch_dry_run) != 0;
     c.pipe_handle = get<std::int64_t>(region, at::pipe_handle);
 
     const unsigned char* prefix = region.data() + at::class_prefix;

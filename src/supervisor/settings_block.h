@@ -33,6 +33,9 @@ inline constexpr std::size_t warn_frame_attribute = 32;
 inline constexpr std::size_t warn_center_alignment = 36;
 inline constexpr std::size_t warn_charset = 40;
 inline constexpr std::size_t verbose = 44;
+// Switches of the command line that the wizard never sets (zero there):
+// bit 0 force, bit 1 dry run.
+inline constexpr std::size_t run_switches = 48;
 inline constexpr std::size_t class_prefix = 52;
 inline constexpr std::size_t drop_prev_next_links = 116;
 inline constexpr std::size_t delete_img_border = 120;
@@ -54,6 +57,9 @@ inline constexpr std::size_t extra_int2 = 716;
 inline constexpr std::size_t extra_data = 720;
 }  // namespace at
 
+inline constexpr std::uint32_t switch_force = 1;
+inline constexpr std::uint32_t switch_dry_run = 2;
+
 inline constexpr std::size_t class_prefix_field = 64;  // 63 characters and the NUL
 inline constexpr std::size_t path_field = 260;         // 259 characters and the NUL
 
@@ -66,6 +72,9 @@ void fill(std::span<unsigned char> block, const ConversionOptions& options,
 // characters or more.
 bool store_file_name(std::span<unsigned char> block, std::string_view path);
 void store_pipe_handle(std::span<unsigned char> block, std::int64_t handle);
+// Stores the output directory of the next file; false (block unchanged) when
+// it has 260 characters or more. Empty: in place.
+bool store_output_dir(std::span<unsigned char> block, std::string_view path);
 std::int64_t pipe_handle(std::span<const unsigned char> block);
 std::int32_t redirect_result(std::span<const unsigned char> block);
 void store_redirect_result(std::span<unsigned char> block, std::int32_t result);
@@ -104,6 +113,7 @@ public:
     std::int64_t handle() const { return memory_.handle(); }
     bool set_file(std::string_view path) { return block::store_file_name(bytes(), path); }
     void set_pipe(std::int64_t handle) { block::store_pipe_handle(bytes(), handle); }
+    bool set_output_dir(std::string_view path) { return block::store_output_dir(bytes(), path); }
     std::int32_t redirect_result() const { return block::redirect_result(bytes()); }
 
     std::span<unsigned char> bytes() const { return {memory_.data(), size_}; }

@@ -5,7 +5,8 @@
 //   expected.log    everything the conversion prints (LF line ends)
 //   case.txt        optional lines "key: value":
 //                     options: command-line options for the conversion
-//                     status:  expected result, 0 (default) or 1
+//                     status:  expected result, 0 (default), 1 (refused) or
+//                              2 (skipped: HTML5 already)
 //                     setup:   read-only-input, old-backup, output-dir,
 //                              output-dir-same, read-only-existing-target
 // The page is converted as page.html in a scratch folder that is the current
@@ -107,7 +108,8 @@ public:
         ASSERT_TRUE(cli::parse_command_line(arguments, command, error)) << error;
         StringSink log;
         Diagnostics diagnostics(command.options, log, log);
-        int status = convert_file("page.html", command.options, diagnostics) == 0 ? 0 : 1;
+        const int result = convert_file("page.html", command.options, diagnostics);
+        const int status = result == 0 ? 0 : result == conversion_skipped ? 2 : 1;
 
         EXPECT_EQ(status, expected_status);
         EXPECT_EQ(with_forward_slashes(log.text()), read_file(folder_ / "expected.log"));

@@ -1,12 +1,19 @@
 #include "converter/paths.h"
 #include "converter/pipeline.h"
+#include "converter/screening.h"
 #include "platform/replace.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
 #include <optional>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 
 namespace quorlix {
@@ -58,7 +65,8 @@ TEST(Pipeline, AnOutputDirectoryThatDoesNotExistRefusesTheTemporaryFile) {
     StringSink log;
     Diagnostics diagnostics(options, log, log);
     EXPECT_EQ(convert_file(page, options, diagnostics), -1);
-    EXPECT_EQ(log.text(), "quorlix: Error: cannot create temporary filename for " + page + "\n");
+    EXPECT_EQ(log.text(), "quorlix: Error: cannot create temporary filename for " + page +
+                              ": No such file or directory\n");
     EXPECT_EQ(testing::read_file(page), "<p>x</p>\n");
 }
 
@@ -69,7 +77,7 @@ TEST(Pipeline, AMissingInputCannotBeOpened) {
     Diagnostics diagnostics(options, log, log);
     std::string missing = dir.file("missing.html");
     EXPECT_EQ(convert_file(missing, options, diagnostics), -1);
-    EXPECT_EQ(log.text(), "quorlix: Error: cannot open " + missing + "\n");
+    EXPECT_EQ(log.text(), "quorlix: Error: cannot open " + missing + ": No such file or directory\n");
     EXPECT_TRUE(testing::temporary_files_in(dir.path()).empty());
 }
 
@@ -103,6 +111,7 @@ TEST(Pipeline, NamesOfOneConversion) {
 TEST(Pipeline, AFailedBackupKeepsTheOriginalAndTheConvertedFile) {
     ScratchDir dir;
     ConversionOptions options;
+    options.verbose = false;  // no progress line to end
     StringSink log;
     Diagnostics diagnostics(options, log, log);
     ConversionNames names{dir.file("page.html"), dir.file("qlx00001a"), dir.file("sub/page.html.bak")};
@@ -121,6 +130,7 @@ TEST(Pipeline, AFailedBackupKeepsTheOriginalAndTheConvertedFile) {
 TEST(Pipeline, AFailedRenameSaysWhereBothFilesAre) {
     ScratchDir dir;
     ConversionOptions options;
+    options.verbose = false;  // no progress line to end
     StringSink log;
     Diagnostics diagnostics(options, log, log);
     ConversionNames names{dir.file("page.html"), dir.file("gone"), dir.file("page.html.bak")};
@@ -142,11 +152,10 @@ TEST(Pipeline, AFailedRenameSaysWhereBothFilesAre) {
                               ".\nYou will have to rename it back to the correct name yourself.\n");
 }
 
-TEST(Pipeline, TheBackupReplacesAnOlderOneAndLeavesThePage) {
+TEST(Pipeline, ABackupIsMadeBesideThePageAndNeverReplacesAnother) {
     ScratchDir dir;
     std::string page = dir.file("page.html"), backup = dir.file("page.html.bak");
     testing::write_file(page, "current");
-    testing::write_file(backup, "older");
     ASSERT_TRUE(platform::make_backup(page, backup));
     EXPECT_EQ(testing::read_file(page), "current");
     EXPECT_EQ(testing::read_file(backup), "current");
@@ -155,21 +164,27 @@ TEST(Pipeline, TheBackupReplacesAnOlderOneAndLeavesThePage) {
     ASSERT_TRUE(platform::replace_file(dir.file("qlx00001a"), page));
     EXPECT_EQ(testing::read_file(page), "converted");
     EXPECT_EQ(testing::read_file(backup), "current");
+    // A second backup would lose the first one, the original.
+    EXPECT_FALSE(platform::make_backup(page, backup));
+    EXPECT_EQ(testing::read_file(backup), "current");
     EXPECT_TRUE(testing::temporary_files_in(dir.path()).empty());
 }
 
-// A progress stream that, when the converted file is complete and before the
-// page is replaced ("Done." ends the progress line), lets something else
-// happen to the page, as another program could at that moment.
+// A progress stream that, once the page has been opened and is being
+// converted (its progress line begins), lets something else happen to the
+// page, as another program could at any moment before it is replaced.
 class MeddlingProgress final : public OutputSink {
 public:
     explicit MeddlingProgress(std::function<void()> meddle) : meddle_(std::move(meddle)) {}
     void write(std::string_view text) override {
-        if (text.rfind("Done.", 0) == 0) meddle_();
+        text_.append(text);
+        if (text.size() >= 4 && text.substr(text.size() - 4) == "... ") meddle_();
     }
+    const std::string& text() const { return text_; }
 
 private:
     std::function<void()> meddle_;
+    std::string text_;
 };
 
 TEST(Pipeline, APageChangedOrRemovedDuringItsConversionIsLeftAsItIsNow) {
@@ -199,7 +214,6 @@ TEST(Pipeline, APageChangedOrRemovedDuringItsConversionIsLeftAsItIsNow) {
         ScratchDir dir;
         const std::string page = dir.file("page.html");
         testing::write_file(page, original);
-        testing::write_file(page + ".bak", "older backup");
         ConversionOptions options;
         StringSink errors;
         MeddlingProgress progress([&] { c.meddle(page); });
@@ -213,10 +227,180 @@ TEST(Pipeline, APageChangedOrRemovedDuringItsConversionIsLeftAsItIsNow) {
         } else {
             EXPECT_FALSE(fs::exists(page));
         }
-        EXPECT_EQ(testing::read_file(page + ".bak"), "older backup");
+        EXPECT_FALSE(fs::exists(page + ".bak"));
         EXPECT_TRUE(testing::temporary_files_in(dir.path()).empty());
+        // A failure is not preceded by a success.
+        EXPECT_EQ(progress.text(), page + "... \n");
     }
 }
+
+TEST(Pipeline, PagesThatAreHtml5AlreadyAreRecognised) {
+    const struct {
+        const char* head;
+        bool html5;
+    } cases[] = {
+        {"<!DOCTYPE html>\n<html>", true},
+        {"<!doctype HTML>", true},
+        {"<!DOCTYPE html >", true},
+        {"\xEF\xBB\xBF<!DOCTYPE html>", true},
+        {" \r\n\t<!-- made by hand -->\n<!---->  <!DOCTYPE html>", true},
+        {"<!DOCTYPE html SYSTEM \"about:legacy-compat\">", true},
+        {"<!doctype html system 'about:legacy-compat' >", true},
+        {"<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" \"x.dtd\">", false},
+        {"<?xml version=\"1.0\"?>\n<!DOCTYPE html>", false},
+        {"<!DOCTYPE html SYSTEM \"about:legacy-compat'>", false},
+        {"<!DOCTYPE htmlx>", false},
+        {"<!DOCTYPEhtml>", false},
+        {"<!DOCTYPE html", false},
+        {"<!-- never closed <!DOCTYPE html>", false},
+        {"<p>no doctype</p>", false},
+        {"", false},
+        {"x<!DOCTYPE html>", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.head);
+        EXPECT_EQ(starts_as_html5(c.head), c.html5);
+    }
+}
+
+// One page in a scratch folder, converted by convert_file with the options.
+struct PageRun {
+    ScratchDir dir;
+    std::string page = dir.file("page.html");
+    StringSink log;
+    int convert(const ConversionOptions& options) {
+        log.clear();
+        Diagnostics diagnostics(options, log, log);
+        return convert_file(page, options, diagnostics);
+    }
+};
+
+TEST(Pipeline, AConvertedPageIsSkippedOnTheNextRunAndItsBackupKept) {
+    const std::string original = "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" "
+                                 "\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd\">\n<p>a</p>\n";
+    PageRun run;
+    testing::write_file(run.page, original);
+    ConversionOptions options;
+    ASSERT_EQ(run.convert(options), 0) << run.log.text();
+    const std::string converted = testing::read_file(run.page);
+    EXPECT_EQ(converted, "<!DOCTYPE html>\r\n<p>a</p>\r\n");
+
+    EXPECT_EQ(run.convert(options), conversion_skipped);
+    EXPECT_EQ(run.log.text(), run.page + "... Skipped, already HTML5.\n");
+    EXPECT_EQ(testing::read_file(run.page), converted);
+    EXPECT_EQ(testing::read_file(run.page + ".bak"), original);
+
+    // --force converts it, but the original in the backup is not given up.
+    options.force = true;
+    EXPECT_EQ(run.convert(options), -1);
+    EXPECT_NE(run.log.text().find("page.html.bak already exists and differs"), std::string::npos);
+    EXPECT_EQ(testing::read_file(run.page + ".bak"), original);
+    EXPECT_EQ(testing::read_file(run.page), converted);
+    options.no_backup = true;
+    EXPECT_EQ(run.convert(options), 0) << run.log.text();
+    EXPECT_EQ(testing::read_file(run.page + ".bak"), original);
+    EXPECT_TRUE(testing::temporary_files_in(run.dir.path()).empty());
+}
+
+TEST(Pipeline, ABackupThatIsACopyOfThePageMakesRoomForTheNewOne) {
+    PageRun run;
+    testing::write_file(run.page, "<p>a</p>\n");
+    testing::write_file(run.page + ".bak", "<p>a</p>\n");
+    ASSERT_EQ(run.convert(ConversionOptions{}), 0) << run.log.text();
+    EXPECT_EQ(testing::read_file(run.page + ".bak"), "<p>a</p>\n");
+    EXPECT_EQ(testing::read_file(run.page), "<p>a</p>\r\n");
+}
+
+TEST(Pipeline, ADryRunPrintsWhatARealRunWouldAndChangesNothing) {
+    const struct {
+        const char* name;
+        std::string input;
+        int status;
+    } cases[] = {
+        {"converted", "<p>a</p>\n", 0},
+        {"refused", "<marquee>a</marquee>\n", -1},
+        {"HTML5 already", "<!DOCTYPE html>\n", conversion_skipped},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PageRun dry, real;
+        testing::write_file(dry.page, c.input);
+        testing::write_file(real.page, c.input);
+        ConversionOptions options;
+        options.dry_run = true;
+        EXPECT_EQ(dry.convert(options), c.status);
+        EXPECT_EQ(real.convert(ConversionOptions{}), c.status);
+        auto without_dir = [](std::string text, const std::string& dir) {
+            for (std::size_t at; (at = text.find(dir)) != std::string::npos;) text.erase(at, dir.size());
+            return text;
+        };
+        EXPECT_EQ(without_dir(dry.log.text(), dry.dir.path().string()),
+                  without_dir(real.log.text(), real.dir.path().string()));
+        EXPECT_EQ(testing::read_file(dry.page), c.input);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dry.dir.path()), fs::directory_iterator()), 1);
+    }
+}
+
+TEST(Pipeline, ADirectoryNamedAsAPageIsReportedAsOne) {
+    PageRun run;
+    fs::create_directory(run.page);
+    EXPECT_EQ(run.convert(ConversionOptions{}), -1);
+    EXPECT_EQ(run.log.text(), "quorlix: Error: " + run.page + " is a directory, not a page\n");
+}
+
+#ifndef _WIN32
+TEST(Pipeline, ADeviceOrAPipeIsNeverReplaced) {
+    for (const char* name : {"fifo.html", "null"}) {
+        SCOPED_TRACE(name);
+        PageRun run;
+        if (std::string(name) == "null") {
+            run.page = "/dev/null";
+        } else {
+            run.page = run.dir.file(name);
+            ASSERT_EQ(::mkfifo(run.page.c_str(), 0600), 0);
+        }
+        ConversionOptions options;
+        options.no_backup = true;
+        EXPECT_EQ(run.convert(options), -1);
+        EXPECT_EQ(run.log.text(), "quorlix: Error: " + run.page +
+                                      " is not a regular file (a device, a pipe or a socket)\n");
+        struct stat st;
+        ASSERT_EQ(::stat(run.page.c_str(), &st), 0);
+        EXPECT_FALSE(S_ISREG(st.st_mode));
+    }
+}
+#endif
+
+#ifndef _WIN32
+TEST(Pipeline, APageBehindALinkIsConvertedWhereItIs) {
+    PageRun run;
+    fs::create_directory(run.dir.path() / "real");
+    const std::string target = run.dir.file("real/page.html");
+    testing::write_file(target, "<p>a</p>\n");
+    fs::create_symlink("real/page.html", run.page);
+    ASSERT_EQ(run.convert(ConversionOptions{}), 0) << run.log.text();
+    EXPECT_TRUE(fs::is_symlink(run.page));
+    EXPECT_EQ(testing::read_file(target + ".bak"), "<p>a</p>\n");
+    EXPECT_EQ(testing::read_file(target), "<p>a</p>\r\n");
+    EXPECT_FALSE(fs::exists(run.page + ".bak"));
+    EXPECT_TRUE(testing::temporary_files_in(run.dir.path()).empty());
+    EXPECT_TRUE(testing::temporary_files_in(run.dir.path() / "real").empty());
+}
+
+TEST(Pipeline, TheConvertedPageKeepsItsOwnerWhenRunAsRoot) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can give a file to another owner";
+    PageRun run;
+    testing::write_file(run.page, "<p>a</p>\n");
+    ASSERT_EQ(::chown(run.page.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::chmod(run.page.c_str(), 0640), 0);
+    ASSERT_EQ(run.convert(ConversionOptions{}), 0) << run.log.text();
+    struct stat st;
+    ASSERT_EQ(::stat(run.page.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_gid, 65534u);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+#endif
 
 TEST(Pipeline, TemporaryFilesAreCreatedExclusively) {
     ScratchDir dir;

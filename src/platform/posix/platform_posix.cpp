@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace quorlix::platform {
@@ -88,6 +90,45 @@ bool remove_file(const std::string& path) { return ::unlink(path.c_str()) == 0; 
 
 bool rename_file(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+FileKind file_kind(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return FileKind::missing;
+    if (S_ISREG(st.st_mode)) return FileKind::regular;
+    return S_ISDIR(st.st_mode) ? FileKind::directory : FileKind::other;
+}
+
+bool make_directory(const std::string& path) {
+    return ::mkdir(path.c_str(), 0777) == 0 || errno == EEXIST;
+}
+
+std::optional<std::string> link_target(const std::string& path) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return std::nullopt;
+    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
+    if (!resolved) return std::nullopt;
+    return std::string(resolved.get());
+}
+
+File open_null_output() { return File(::open("/dev/null", O_WRONLY | O_CLOEXEC)); }
+
+bool copy_owner(const File& original, const std::string& path) {
+    struct stat from, to;
+    if (::fstat(original.fd(), &from) != 0 || ::stat(path.c_str(), &to) != 0) return false;
+    if (from.st_uid == to.st_uid && from.st_gid == to.st_gid) return true;
+    // Only root may give a file away; anyone else keeps their own files.
+    if (::geteuid() != 0) return true;
+    return ::chown(path.c_str(), from.st_uid, from.st_gid) == 0;
+}
+
+void ensure_standard_streams() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // open() takes the lowest free number: this one.
+        int null_fd = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (null_fd >= 0 && null_fd != fd) ::close(null_fd);
+    }
 }
 
 std::optional<std::string> full_path(const std::string& path) {

@@ -271,7 +271,7 @@ std::vector<DirectoryEntry> find_entries(const std::string& pattern_path) {
         } else if (S_ISLNK(st.st_mode)) {
             // A link is taken only when it leads to a regular file.
             if (::fstatat(dir_fd, entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode)) {
-                entries.push_back({std::string(name), false});
+                entries.push_back({std::string(name), false, true});
             }
         }
     }

@@ -2,6 +2,7 @@
 #include "platform/replace.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,17 +37,28 @@ bool copy_file(const std::string& original, const std::string& path) {
 }  // namespace
 
 bool make_backup(const std::string& original, const std::string& backup) {
-    // The new backup is made under a name of its own and then renamed over
-    // the old one, so that an old backup is never lost before a new exists.
-    // That name is short (a page's name may leave room for ".bak" and no
-    // more) and this process's own.
+    // A backup that exists is never replaced: it may be the only copy of
+    // an original. A hard link makes the new one in a single step.
+    if (::link(original.c_str(), backup.c_str()) == 0) return true;
+    if (errno == EEXIST) return false;
+    // Where links are impossible, a copy is made under a name of its own
+    // first (short, as a page's name may leave room for ".bak" and no more,
+    // and this process's own), then moved to the backup's name, still
+    // without replacing anything.
     std::size_t slash = backup.rfind('/');
     std::string fresh = (slash == std::string::npos ? std::string() : backup.substr(0, slash + 1)) +
                         "qlxbak" + std::to_string(::getpid());
     ::unlink(fresh.c_str());
-    if (::link(original.c_str(), fresh.c_str()) != 0 && !copy_file(original, fresh)) return false;
-    if (::rename(fresh.c_str(), backup.c_str()) != 0) {
+    if (!copy_file(original, fresh)) return false;
+    int moved = ::renameat2(AT_FDCWD, fresh.c_str(), AT_FDCWD, backup.c_str(), RENAME_NOREPLACE);
+    if (moved != 0 && errno == EINVAL && ::access(backup.c_str(), F_OK) != 0) {
+        // A file system without the no-replace rename.
+        moved = ::rename(fresh.c_str(), backup.c_str());
+    }
+    if (moved != 0) {
+        int error = errno;
         ::unlink(fresh.c_str());
+        errno = error;
         return false;
     }
     return true;

@@ -72,6 +72,31 @@ bool set_file_mode(const std::string& path, unsigned mode) {
 
 bool remove_file(const std::string& path) { return ::remove(path.c_str()) == 0; }
 
+FileKind file_kind(const std::string& path) {
+    DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        // Device names (NUL, CON) have no attributes but do exist.
+        return ::_access(path.c_str(), 0) == 0 ? FileKind::other : FileKind::missing;
+    }
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileKind::directory : FileKind::regular;
+}
+
+bool make_directory(const std::string& path) {
+    return ::CreateDirectoryA(path.c_str(), nullptr) != 0 ||
+           ::GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+// Pages behind links are converted as any other file here.
+std::optional<std::string> link_target(const std::string&) { return std::nullopt; }
+
+File open_null_output() { return File(::_open("NUL", _O_WRONLY | _O_BINARY | _O_NOINHERIT)); }
+
+// A converted file is created by the user who converts it.
+bool copy_owner(const File&, const std::string&) { return true; }
+
+// A Windows program without a console has no standard handles to lose.
+void ensure_standard_streams() {}
+
 bool rename_file(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
