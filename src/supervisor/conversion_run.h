@@ -6,6 +6,7 @@
 // CrLfSink.
 #pragma once
 
+#include "converter/converter_entry.h"
 #include "converter/diagnostics.h"
 
 #include <atomic>
@@ -22,6 +23,7 @@ struct RunCounts {
     int failed = 0;
     bool interrupted = false;  // the abort was seen
     bool stopped = false;      // the run ended early for another reason
+    int skipped = 0;           // pages left alone on purpose, and links in a site
 };
 
 // One job.
@@ -34,14 +36,23 @@ struct ConversionJob {
     // paths of the directories not to enter.
     std::vector<std::string> extensions;
     std::vector<std::string> excluded_dirs;
+    // Where converted files go instead of in place (empty: in place). In
+    // website mode each page keeps its path relative to the website there,
+    // and the directory itself is never walked.
+    std::string output_dir;
+    // Whether the run creates the output directories that are missing (not
+    // in a dry run).
+    bool create_output_dirs = true;
 };
 
-// Converts one file; 0 when it was converted. Whatever it has to say about
-// the file goes to the log.
+// Converts one file, into output_dir when it is not empty; returns
+// exit_converted, exit_skipped (left alone on purpose) or anything else for
+// a failure. Whatever it has to say about the file goes to the log.
 class FileConverter {
 public:
     virtual ~FileConverter() = default;
-    virtual int convert_one_file(const std::string& path, OutputSink& log) = 0;
+    virtual int convert_one_file(const std::string& path, const std::string& output_dir,
+                                 OutputSink& log) = 0;
 };
 
 // The preparation of a run: a converter, or none with the reason in message.
@@ -58,11 +69,15 @@ struct RunSettings {
     bool verbose = true;  // the skipped-directory lines and the summary
     // Set by Ctrl-C or an Abort button; looked at before each file.
     const AbortFlag* abort_flag = nullptr;
+    // The first word of the summary line.
+    const char* summary_word = "Converted";
 };
 
 inline constexpr const char* product_banner_name = "Quorlix 1.0.0";
 inline constexpr const char* interrupted_message = "*** Interrupted by user. Aborting now.\n";
 inline constexpr const char* skipped_directory_message = " (directory)... Skipped excluded directory\n";
+inline constexpr const char* skipped_link_message = " (link)... Skipped symbolic link\n";
+inline constexpr const char* log_write_failed_message = "Error: the log cannot be written; the run stops\n";
 inline constexpr const char* too_deep_message = "Error: directory is too deep: ";
 inline constexpr const char* no_memory_message = "Error: insufficient memory\n";
 
@@ -71,9 +86,11 @@ inline constexpr std::size_t max_pattern_length = 259;
 
 void write_banner(OutputSink& log);
 
-// "Converted: N of N." or "Converted: C. Failed: F. Total: T"; nothing unless
-// verbose.
-void log_summary(OutputSink& log, const RunCounts& counts, bool verbose);
+// "Converted: N of N." or "Converted: C. Failed: F. Total: T", with
+// "Skipped: S. " before "Failed" when pages were skipped (and then always in
+// the long form); nothing unless verbose. word replaces "Converted".
+void log_summary(OutputSink& log, const RunCounts& counts, bool verbose,
+                 const char* word = "Converted");
 
 // True when path is one of the excluded directories: byte for byte on Linux,
 // ASCII letters without regard to case on Windows.
@@ -92,6 +109,7 @@ public:
     explicit CrLfSink(OutputSink& target) : target_(target) {}
     void write(std::string_view text) override;
     void flush() override { target_.flush(); }
+    bool failed() const override { return target_.failed(); }
 
 private:
     OutputSink& target_;

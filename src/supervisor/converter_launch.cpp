@@ -25,13 +25,20 @@ std::unique_ptr<ConverterLauncher> ConverterLauncher::prepare(const ConversionOp
     }
 }
 
-int ConverterLauncher::convert_one_file(const std::string& path, OutputSink& log) {
+int ConverterLauncher::convert_one_file(const std::string& path, const std::string& output_dir,
+                                        OutputSink& log) {
     // Declared first so that, should the log throw, the pipe is closed
     // before the converter is waited for.
     std::optional<platform::ChildProcess> converter;
     if (!block_.set_file(path)) {
         log.write(launch_messages::filename_too_long);
         log.write(path);
+        log.write("\n");
+        return -1;
+    }
+    if (!block_.set_output_dir(output_dir)) {
+        log.write(launch_messages::output_dir_too_long);
+        log.write(output_dir);
         log.write("\n");
         return -1;
     }
@@ -60,11 +67,13 @@ int ConverterLauncher::convert_one_file(const std::string& path, OutputSink& log
         line_open = piece[n - 1] != '\n';
     }
     int status = converter->wait();
-    if (status != 0 && block_.redirect_result() != 0) log.write(launch_messages::no_redirect);
-    // A converter exits with 0 or 1; anything else means it was ended from
-    // outside (or crashed) in the middle of its file, without a word of its
-    // own, so the log says it here.
-    if (status != 0 && status != 1) {
+    if (status != exit_converted && status != exit_skipped && block_.redirect_result() != 0) {
+        log.write(launch_messages::no_redirect);
+    }
+    // A converter exits with one of its own statuses; anything else means
+    // it was ended from outside (or crashed) in the middle of its file,
+    // without a word of its own, so the log says it here.
+    if (status != exit_converted && status != exit_failed && status != exit_skipped) {
         if (line_open) log.write("\n");
         log.write(launch_messages::ended_abnormally);
         log.write(std::to_string(status));

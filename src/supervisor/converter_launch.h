@@ -19,6 +19,7 @@ namespace launch_messages {
 inline constexpr const char* cannot_create_block = "failed to create process";
 inline constexpr const char* insufficient_memory = "insufficient memory";
 inline constexpr const char* filename_too_long = "Error: filename is too long\n";
+inline constexpr const char* output_dir_too_long = "Error: output directory is too long\n";
 inline constexpr const char* no_pipe = "Error: unable to obtain required handle\n";
 inline constexpr const char* no_process = "Error: unable to create process\n";
 inline constexpr const char* no_redirect = "Error: unable to map handle to internal resources\n";
@@ -44,7 +45,8 @@ public:
 
     // Runs one converter process for path: the converter's exit status, or
     // -1 when none could be run (the reason is in the log then).
-    int convert_one_file(const std::string& path, OutputSink& log) override;
+    int convert_one_file(const std::string& path, const std::string& output_dir,
+                         OutputSink& log) override;
 
     SettingsBlock& block() { return block_; }
     const std::string& program_path() const { return program_path_; }

@@ -331,7 +331,7 @@ TEST(ConverterProcesses, AConverterGivenABadBlockExitsOneAndTheLogStaysEmpty) {
         ASSERT_TRUE(launcher) << message;
         launcher->block().bytes()[c.offset] = c.value;
         StringSink log;
-        EXPECT_EQ(launcher->convert_one_file(path_in(scratch.path(), "page.html"), log), 1);
+        EXPECT_EQ(launcher->convert_one_file(path_in(scratch.path(), "page.html"), "", log), 1);
         EXPECT_EQ(log.text(), "");
         EXPECT_EQ(read_file(scratch.path() / "page.html"), page);
     }
@@ -350,13 +350,13 @@ TEST(ConverterProcesses, PathsOf259CharactersConvertAnd260AreRefused) {
     ASSERT_EQ(longest.size(), 259u);
     write_file(longest, page);
     StringSink log;
-    EXPECT_EQ(launcher->convert_one_file(longest, log), 0) << log.text();
+    EXPECT_EQ(launcher->convert_one_file(longest, "", log), 0) << log.text();
     EXPECT_EQ(read_file(longest), converted_page);
 
     const std::string too_long = longest.substr(0, longest.size() - 5) + "x.html";
     ASSERT_EQ(too_long.size(), 260u);
     StringSink refused;
-    EXPECT_EQ(launcher->convert_one_file(too_long, refused), -1);
+    EXPECT_EQ(launcher->convert_one_file(too_long, "", refused), -1);
     // No converter ran: it would have named the missing file.
     EXPECT_EQ(refused.text(), "Error: filename is too long\n" + too_long + "\n");
 }

@@ -63,8 +63,9 @@ TEST(CommandLine, UsageErrors) {
     EXPECT_EQ(parse_error({"--frobnicate", "a.html"}), "unknown option '--frobnicate'");
     EXPECT_EQ(parse_error({"a.html", "-o"}), "option -o needs a value");
     EXPECT_EQ(parse_error({"--no-warn", "loud", "a.html"}), "unknown warning 'loud' for --no-warn");
-    EXPECT_EQ(parse_error({"--class-prefix", std::string(64, 'p'), "a.html"}),
-              "the class prefix is longer than 63 characters");
+    EXPECT_EQ(parse_error({"-dch5.html"}), "unknown option '-dch5.html'");
+    EXPECT_EQ(parse_error({"--restore", "-o", "out", "a.html"}),
+              "--restore puts backups back in place and cannot be used with --output-dir");
     EXPECT_EQ(parse_error({"--no-backup=yes", "a.html"}), "option --no-backup takes no value");
     EXPECT_EQ(parse_error({"a.html", "--site", "web"}), "give either files or --site, not both");
     EXPECT_EQ(parse_error({"--ext", "htm", "a.html"}), "--ext and --exclude need --site");
@@ -75,6 +76,37 @@ TEST(CommandLine, UsageErrors) {
     parse_ok({"--class-prefix", std::string(63, 'p'), "a.html"});
     EXPECT_TRUE(parse_ok({"--help"}).show_help);
     EXPECT_TRUE(parse_ok({"-V"}).show_version);
+}
+
+TEST(CommandLine, AClassPrefixMustStartAValidClassName) {
+    const struct {
+        std::string prefix;
+        bool valid;
+    } cases[] = {
+        {"quorlix_", true},  {"q", true},          {"_x", true},     {"-x", true},
+        {"a-1_B", true},     {"-", true},          {std::string(63, 'p'), true},
+        {"", false},         {std::string(64, 'p'), false},          {"1bad", false},
+        {"--x", false},      {"-1", false},        {"1 bad\"<", false}, {"a b", false},
+        {"a.b", false},      {"caf\xC3\xA9", false}, {"a{", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.prefix);
+        EXPECT_EQ(is_valid_class_prefix(c.prefix), c.valid);
+        std::string error;
+        CommandLine command;
+        EXPECT_EQ(parse_command_line({"--class-prefix", c.prefix, "a.html"}, command, error), c.valid);
+        if (!c.valid) {
+            EXPECT_EQ(error.rfind("invalid class prefix '", 0), 0u) << error;
+        }
+    }
+}
+
+TEST(CommandLine, SafetySwitches) {
+    CommandLine c = parse_ok({"--force", "--dry-run", "a.html"});
+    EXPECT_TRUE(c.options.force && c.options.dry_run);
+    EXPECT_FALSE(c.restore);
+    EXPECT_TRUE(parse_ok({"--restore", "--site", "web"}).restore);
+    EXPECT_EQ(parse_error({"--restore=1", "a.html"}), "option --restore takes no value");
 }
 
 TEST(CommandLine, WebsiteMode) {

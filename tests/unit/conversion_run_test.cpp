@@ -17,19 +17,43 @@ namespace {
 using testing::ScratchDir;
 namespace fs = std::filesystem;
 
-// Records the files it is given; fails those whose name holds "bad"; can
-// play a Ctrl-C while a file is being converted.
+// Records the files it is given; fails those whose name holds "bad", skips
+// those whose name holds "html5"; can play a Ctrl-C while a file is being
+// converted. With an output directory the log line names it too.
 class FakeConverter final : public FileConverter {
 public:
     explicit FakeConverter(std::vector<std::string>& seen) : seen(seen) {}
-    int convert_one_file(const std::string& path, OutputSink& log) override {
+    int convert_one_file(const std::string& path, const std::string& output_dir,
+                         OutputSink& log) override {
         seen.push_back(path);
-        log.write("[" + path + "]\n");
+        log.write("[" + path + (output_dir.empty() ? "" : " -> " + output_dir) + "]\n");
         if (abort_during != nullptr) *abort_during = 1;
-        return path.find("bad") != std::string::npos ? 1 : 0;
+        if (path.find("bad") != std::string::npos) return exit_failed;
+        return path.find("html5") != std::string::npos ? exit_skipped : exit_converted;
     }
     std::vector<std::string>& seen;  // outlives the converter, which the run releases
     AbortFlag* abort_during = nullptr;
+};
+
+// A log that stops taking text after a number of writes, as a full disk does.
+class FailingSink final : public OutputSink {
+public:
+    explicit FailingSink(int writes_that_succeed) : left_(writes_that_succeed) {}
+    void write(std::string_view text) override {
+        if (left_ > 0) {
+            --left_;
+            text_.append(text);
+        } else {
+            failed_ = true;
+        }
+    }
+    bool failed() const override { return failed_; }
+    const std::string& text() const { return text_; }
+
+private:
+    int left_;
+    bool failed_ = false;
+    std::string text_;
 };
 
 struct RunResult {
@@ -74,12 +98,65 @@ void make_files(const fs::path& root, const std::vector<std::string>& names) {
 }
 
 TEST(ConversionRun, SummaryLines) {
-    StringSink log;
-    log_summary(log, {3, 2, 1, false, false}, true);
-    log_summary(log, {0, 0, 0, false, false}, true);
-    log_summary(log, {4, 4, 0, false, false}, true);
-    log_summary(log, {4, 4, 0, false, false}, false);
-    EXPECT_EQ(log.text(), "Converted: 2. Failed: 1. Total: 3\nConverted: 0 of 0.\nConverted: 4 of 4.\n");
+    struct Case {
+        RunCounts counts;
+        bool verbose;
+        const char* word;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {{3, 2, 1, false, false, 0}, true, "Converted", "Converted: 2. Failed: 1. Total: 3\n"},
+        {{0, 0, 0, false, false, 0}, true, "Converted", "Converted: 0 of 0.\n"},
+        {{4, 4, 0, false, false, 0}, true, "Converted", "Converted: 4 of 4.\n"},
+        {{4, 4, 0, false, false, 0}, false, "Converted", ""},
+        // Skipped pages are named only when there are some.
+        {{5, 3, 0, false, false, 2}, true, "Converted", "Converted: 3. Skipped: 2. Total: 5\n"},
+        {{6, 3, 1, false, false, 2}, true, "Converted", "Converted: 3. Skipped: 2. Failed: 1. Total: 6\n"},
+        {{2, 2, 0, false, false, 0}, true, "Restored", "Restored: 2 of 2.\n"},
+    };
+    for (const Case& c : cases) {
+        StringSink log;
+        log_summary(log, c.counts, c.verbose, c.word);
+        EXPECT_EQ(log.text(), c.expected);
+    }
+}
+
+TEST(ConversionRun, SkippedPagesCountNeitherAsConvertedNorAsFailed) {
+    ConversionJob job;
+    job.files = {"a", "html5", "c"};
+    RunResult r = run(job);
+    EXPECT_EQ(r.counts.converted, 2);
+    EXPECT_EQ(r.counts.skipped, 1);
+    EXPECT_EQ(r.counts.failed, 0);
+    EXPECT_EQ(r.log, "[a]\n[html5]\n[c]\nConverted: 2. Skipped: 1. Total: 3\n");
+}
+
+TEST(ConversionRun, TwoFilesForOneOutputNameRefuseTheSecond) {
+    ConversionJob job;
+    job.files = {"a/page.html", "b/page.html", "c/other.html"};
+    job.output_dir = "out";
+    job.create_output_dirs = false;
+    RunResult r = run(job);
+    const std::string out = *join_path("out", "page.html", std::nullopt);
+    EXPECT_EQ(r.seen, (std::vector<std::string>{"a/page.html", "c/other.html"}));
+    EXPECT_EQ(r.counts.failed, 1);
+    EXPECT_EQ(r.counts.total, 3);
+    EXPECT_NE(r.log.find("quorlix: Error: b/page.html would be written to " + out), std::string::npos);
+}
+
+TEST(ConversionRun, ALogThatCannotBeWrittenStopsTheRunAfterThePageInProgress) {
+    ConversionJob job;
+    job.files = {"a", "b", "c"};
+    std::vector<std::string> seen;
+    RunSettings settings;
+    settings.banner = false;
+    FailingSink log(1);  // the first page's line gets through, the second's does not
+    RunCounts counts = perform_conversion_run(job, log, settings, [&](std::string&) {
+        return std::make_unique<FakeConverter>(seen);
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{"a", "b"}));
+    EXPECT_TRUE(counts.stopped);
+    EXPECT_EQ(log.text(), "[a]\n");
 }
 
 TEST(ConversionRun, FileModeCountsEveryFileOnce) {
@@ -93,7 +170,7 @@ TEST(ConversionRun, FileModeCountsEveryFileOnce) {
     EXPECT_EQ(r.log, "[a]\n[bad]\n[c]\nConverted: 2. Failed: 1. Total: 3\n");
 }
 
-TEST(ConversionRun, AbortStopsBetweenFilesWithoutSummary) {
+TEST(ConversionRun, AbortStopsBetweenFilesAndTheSummaryFollows) {
     struct Case {
         const char* name;
         bool set_before;
@@ -115,7 +192,9 @@ TEST(ConversionRun, AbortStopsBetweenFilesWithoutSummary) {
         EXPECT_EQ(r.counts.total, static_cast<int>(c.expect_seen.size()));
         std::string expected;
         for (const auto& f : c.expect_seen) expected += "[" + f + "]\n";
-        EXPECT_EQ(r.log, expected + "*** Interrupted by user. Aborting now.\n");
+        EXPECT_EQ(r.log, expected + "*** Interrupted by user. Aborting now.\nConverted: " +
+                             std::to_string(c.expect_seen.size()) + " of " +
+                             std::to_string(c.expect_seen.size()) + ".\n");
     }
 }
 
@@ -283,7 +362,28 @@ TEST(SiteWalk, AbortStopsTheWalkAfterTheRunningFile) {
     RunResult r = run(job, &flag, true);
     EXPECT_EQ(r.seen.size(), 1u);
     EXPECT_TRUE(r.counts.interrupted);
-    EXPECT_EQ(r.log, "[" + r.seen[0] + "]\n*** Interrupted by user. Aborting now.\n");
+    EXPECT_EQ(r.log,
+              "[" + r.seen[0] + "]\n*** Interrupted by user. Aborting now.\nConverted: 1 of 1.\n");
+}
+
+TEST(SiteWalk, AnOutputDirectoryKeepsTheTreeAndIsNotWalked) {
+    ScratchDir scratch;
+    fs::path site = scratch.path() / "site";
+    make_files(site, {"index.html", "news/index.html", "news/2010/a.html", "out/old.html"});
+    ConversionJob job;
+    job.site_directory = site.string();
+    job.extensions = {"html"};
+    job.output_dir = path_in(site, "out");
+    RunResult r = run(job);
+    EXPECT_EQ(r.seen, (std::vector<std::string>{path_in(site, "index.html"),
+                                                path_in(site, "news/index.html"),
+                                                path_in(site, "news/2010/a.html")}));
+    EXPECT_NE(r.log.find("[" + path_in(site, "news/index.html") + " -> " + path_in(site, "out/news") + "]"),
+              std::string::npos);
+    EXPECT_NE(r.log.find("[" + path_in(site, "index.html") + " -> " + path_in(site, "out") + "]"),
+              std::string::npos);
+    // The run made the directories that the converter writes into.
+    EXPECT_TRUE(fs::is_directory(site / "out" / "news" / "2010"));
 }
 
 TEST(SiteWalk, APatternOf260CharactersStopsTheWalk) {
@@ -324,8 +424,12 @@ TEST(SiteWalk, LinksToDirectoriesAreNotEnteredAndLoopsDoNotHang) {
     job.site_directory = site.string();
     job.extensions = {"html"};
     RunResult r = run(job);
-    EXPECT_EQ(r.seen, (std::vector<std::string>{path_in(site, "a.html"), path_in(site, "link.html"),
-                                                path_in(site, "sub/b.html")}));
+    // A link to a page is not followed: it could bring a file from anywhere
+    // into the site.
+    EXPECT_EQ(r.seen, (std::vector<std::string>{path_in(site, "a.html"), path_in(site, "sub/b.html")}));
+    EXPECT_NE(r.log.find(path_in(site, "link.html") + " (link)... Skipped symbolic link\n"),
+              std::string::npos);
+    EXPECT_EQ(r.counts.skipped, 1);
 }
 #endif
 

@@ -41,7 +41,11 @@ constexpr Flag flags[] = {
     {"standard-css-only", 0, &ConversionOptions::standard_css_only},
     {"move-viewport-meta", 0, &ConversionOptions::move_viewport_meta},
     {"drop-prev-next-links", 0, &ConversionOptions::drop_prev_next_links},
+    {"force", 0, &ConversionOptions::force},
+    {"dry-run", 0, &ConversionOptions::dry_run},
 };
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
@@ -107,10 +111,18 @@ bool parse_command_line(const std::vector<std::string>& arguments, CommandLine& 
                 error = "the output directory is empty";
                 return false;
             }
+        } else if (name == "--restore") {
+            if (inline_value) {
+                error = "option " + name + " takes no value";
+                return false;
+            }
+            result.restore = true;
         } else if (name == "--class-prefix") {
             if (!value(result.options.class_prefix)) return false;
-            if (result.options.class_prefix.size() > max_class_prefix) {
-                error = "the class prefix is longer than 63 characters";
+            if (!is_valid_class_prefix(result.options.class_prefix)) {
+                error = "invalid class prefix '" + result.options.class_prefix +
+                        "': give 1 to 63 ASCII letters, digits, '-' or '_', not starting with a "
+                        "digit, '--' or '-' and a digit";
                 return false;
             }
         } else if (name == "--no-warn") {
@@ -154,6 +166,10 @@ bool parse_command_line(const std::vector<std::string>& arguments, CommandLine& 
         }
     }
     if (result.show_help || result.show_version) return true;
+    if (result.restore && !result.options.output_dir.empty()) {
+        error = "--restore puts backups back in place and cannot be used with --output-dir";
+        return false;
+    }
     if (!result.site_directory.empty()) {
         if (!result.files.empty()) {
             error = "give either files or --site, not both";
@@ -195,13 +211,26 @@ std::string full_directory(const std::string& path) {
 
 }  // namespace
 
+bool is_valid_class_prefix(std::string_view prefix) {
+    if (prefix.empty() || prefix.size() > max_class_prefix) return false;
+    for (char c : prefix) {
+        bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (!letter && !is_digit(c) && c != '-' && c != '_') return false;
+    }
+    if (is_digit(prefix[0])) return false;
+    return !(prefix[0] == '-' && prefix.size() > 1 && (prefix[1] == '-' || is_digit(prefix[1])));
+}
+
 ConversionJob make_job(const CommandLine& command) {
     ConversionJob job;
+    job.create_output_dirs = !command.options.dry_run;
     if (command.site_directory.empty()) {
         job.files = command.files;
+        job.output_dir = command.options.output_dir;
         return job;
     }
     job.site_directory = full_directory(command.site_directory);
+    if (!command.options.output_dir.empty()) job.output_dir = full_directory(command.options.output_dir);
     job.extensions = command.extensions;
     for (const std::string& excluded : command.excluded_dirs) {
         std::string path = is_absolute(excluded)
@@ -222,7 +251,8 @@ const char* usage_text() {
            "                           dot; repeatable (default: html)\n"
            "  -x, --exclude DIR        subdirectory not to enter, relative to the website\n"
            "                           directory or absolute; repeatable\n"
-           "  -o, --output-dir DIR     write converted files into DIR instead\n"
+           "  -o, --output-dir DIR     write converted files into DIR instead (with --site,\n"
+           "                           each page keeps its path below DIR)\n"
            "      --no-backup          do not keep the unconverted file as FILE.bak\n"
            "      --delete-img-border  delete a redundant border=\"0\" on img instead of\n"
            "                           converting it\n"
@@ -230,11 +260,17 @@ const char* usage_text() {
            "      --standard-css-only  leave out the vendor-prefixed CSS fallbacks\n"
            "      --move-viewport-meta move a viewport meta to the top of the head\n"
            "      --drop-prev-next-links  treat rel prev/next like other obsolete links\n"
-           "      --class-prefix PREFIX   prefix of generated class names\n"
-           "                           (default quorlix_, at most 63 characters)\n"
+           "      --class-prefix PREFIX   prefix of generated class names: letters,\n"
+           "                           digits, '-' and '_' (default quorlix_, at most\n"
+           "                           63 characters)\n"
            "      --no-warn KIND       switch one warning off: element-replaced,\n"
            "                           name-to-id, frame-attribute, center-alignment,\n"
            "                           charset, all\n"
+           "      --force              convert pages that are HTML5 already (by default\n"
+           "                           they are skipped, so a run can be run again)\n"
+           "      --dry-run            convert and report as usual, but change nothing\n"
+           "      --restore            put each FILE.bak back in place of FILE instead\n"
+           "                           of converting (the undo of a run)\n"
            "  -q, --quiet              no progress lines and no summary\n"
            "      --log FILE           save the conversion log to FILE as well\n"
            "  -h, --help               show this help\n"
@@ -242,9 +278,10 @@ const char* usage_text() {
            "\n"
            "Ctrl-C stops the run after the file being converted; a second Ctrl-C ends\n"
            "the command at once (that file is still converted completely).\n"
-           "Exit status: 0 when every file was converted, 1 when a file failed or the\n"
-           "run was interrupted, 2 for a usage error. A file that cannot be converted\n"
-           "faithfully is left exactly as it was.\n";
+           "Exit status: 0 when every file was converted (or skipped), 1 when a file\n"
+           "failed, the run was interrupted or its log could not be written, 2 for a\n"
+           "usage error. A file that cannot be converted faithfully is left exactly as\n"
+           "it was.\n";
 }
 
 }  // namespace quorlix::cli

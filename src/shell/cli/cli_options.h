@@ -5,6 +5,7 @@
 #include "supervisor/conversion_run.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorlix::cli {
@@ -18,6 +19,8 @@ struct CommandLine {
     std::vector<std::string> excluded_dirs;
     std::string log_file;
     bool quiet = false;
+    // Put each page's backup back instead of converting.
+    bool restore = false;
     bool show_help = false;
     bool show_version = false;
 };
@@ -28,6 +31,11 @@ bool parse_command_line(const std::vector<std::string>& arguments, CommandLine& 
                         std::string& error);
 
 const char* usage_text();
+
+// True when a class prefix starts a valid CSS class name: 1 to 63 ASCII
+// letters, digits, '-' and '_', not beginning with a digit, "--" or '-' and
+// a digit.
+bool is_valid_class_prefix(std::string_view prefix);
 
 // The job of a parsed command line. In website mode the directory becomes a
 // full path and so does each excluded directory (a relative one is taken

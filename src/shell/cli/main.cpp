@@ -5,6 +5,8 @@
 #include "converter/converter_entry.h"
 #include "converter/diagnostics.h"
 #include "converter/paths.h"
+#include "converter/restore.h"
+#include "platform/platform.h"
 #include "platform/process.h"
 #include "shell/cli/cli_options.h"
 #include "supervisor/conversion_run.h"
@@ -28,23 +30,93 @@ extern "C" void on_interrupt(int) {
     std::signal(SIGINT, SIG_DFL);
 }
 
-// Standard output, and the log file when one was asked for.
+// Standard output, and the log file when one was asked for. The first write
+// that fails is remembered (which stream, and why), and the run stops.
 class LogSink final : public quorlix::OutputSink {
 public:
     explicit LogSink(std::FILE* copy) : copy_(copy) {}
     void write(std::string_view text) override {
         if (text.empty()) return;
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        if (copy_ != nullptr) std::fwrite(text.data(), 1, text.size(), copy_);
+        put(stdout, text);
+        if (copy_ != nullptr) put(copy_, text);
     }
     void flush() override {
-        std::fflush(stdout);
-        if (copy_ != nullptr) std::fflush(copy_);
+        check(stdout, std::fflush(stdout) == 0);
+        if (copy_ != nullptr) check(copy_, std::fflush(copy_) == 0);
+    }
+    bool failed() const override { return failed_stream_ != nullptr; }
+    // Which log failed: standard output or the log file.
+    bool log_file_failed() const { return failed_stream_ != nullptr && failed_stream_ == copy_; }
+    int error() const { return error_; }
+
+private:
+    void put(std::FILE* stream, std::string_view text) {
+        check(stream, std::fwrite(text.data(), 1, text.size(), stream) == text.size());
+    }
+    void check(std::FILE* stream, bool ok) {
+        if (ok || failed_stream_ != nullptr) return;
+        failed_stream_ = stream;
+        error_ = errno;
+    }
+
+    std::FILE* copy_;
+    std::FILE* failed_stream_ = nullptr;
+    int error_ = 0;
+};
+
+// Writes text to standard output and makes sure it got there (for --help
+// and --version): 0, or 1 after a message on standard error.
+int print_and_check(const char* text) {
+    std::fputs(text, stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "quorlix: cannot write to standard output: %s\n", std::strerror(errno));
+        return 1;
+    }
+    return 0;
+}
+
+// Puts each page's backup back in its place, in the run's own process.
+class BackupRestorer final : public quorlix::FileConverter {
+public:
+    BackupRestorer(bool dry_run, bool verbose) : dry_run_(dry_run), verbose_(verbose) {}
+    int convert_one_file(const std::string& path, const std::string&, quorlix::OutputSink& log) override {
+        switch (quorlix::restore_page(path, dry_run_, verbose_, log)) {
+        case quorlix::RestoreResult::restored: return quorlix::exit_converted;
+        case quorlix::RestoreResult::no_backup: return quorlix::exit_skipped;
+        case quorlix::RestoreResult::failed: break;
+        }
+        return quorlix::exit_failed;
     }
 
 private:
-    std::FILE* copy_;
+    bool dry_run_;
+    bool verbose_;
 };
+
+// Checks the output directory before anything is converted and creates it
+// when it is missing (not in a dry run): 0, or the exit status after a
+// message on standard error.
+int prepare_output_dir(const quorlix::cli::CommandLine& command, const quorlix::ConversionJob& job) {
+    const std::string& dir = command.options.output_dir;
+    if (dir.empty()) return 0;
+    if (quorlix::platform::file_exists(dir) && !quorlix::platform::is_directory(dir)) {
+        std::fprintf(stderr, "quorlix: the output directory %s exists and is not a directory\n%s",
+                     dir.c_str(), try_help);
+        return 2;
+    }
+    if (!job.site_directory.empty() && job.output_dir == job.site_directory) {
+        std::fprintf(stderr, "quorlix: the output directory is the website directory itself\n%s",
+                     try_help);
+        return 2;
+    }
+    if (command.options.dry_run || quorlix::platform::is_directory(dir)) return 0;
+    if (!quorlix::platform::make_directories(dir)) {
+        std::fprintf(stderr, "quorlix: cannot create the output directory %s: %s\n", dir.c_str(),
+                     std::strerror(errno));
+        return 1;
+    }
+    return 0;
+}
 
 struct FileCloser {
     void operator()(std::FILE* f) const {
@@ -55,7 +127,11 @@ struct FileCloser {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 2) {
+    // A descriptor closed by whoever started us would be taken by the first
+    // file opened (the settings block, the log file) and written into as if
+    // it were standard output.
+    quorlix::platform::ensure_standard_streams();
+    if (argc >= 2 && quorlix::is_converter_argument(argv[1])) {
         if (auto handle_text = quorlix::find_converter_argument(argv[1])) {
             if (auto status = quorlix::run_converter_process(*handle_text)) return *status;
             // The block was refused or names no file: an ordinary start, for
@@ -73,19 +149,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quorlix: %s\n%s", error.c_str(), try_help);
         return 2;
     }
-    if (command.show_help) {
-        std::fputs(quorlix::cli::usage_text(), stdout);
-        return 0;
-    }
+    if (command.show_help) return print_and_check(quorlix::cli::usage_text());
     if (command.show_version) {
-        std::printf("%s\n", quorlix::product_banner_name);
-        return 0;
+        return print_and_check((std::string(quorlix::product_banner_name) + "\n").c_str());
     }
     if (!command.site_directory.empty() && !quorlix::platform::is_directory(command.site_directory)) {
         std::fprintf(stderr, "quorlix: no such directory: %s\n%s", command.site_directory.c_str(),
                      try_help);
         return 2;
     }
+
+    const quorlix::ConversionJob job = quorlix::cli::make_job(command);
+    if (int status = prepare_output_dir(command, job)) return status;
 
     std::unique_ptr<std::FILE, FileCloser> log_copy;
     if (!command.log_file.empty()) {
@@ -99,6 +174,10 @@ int main(int argc, char** argv) {
     std::string program_path = quorlix::platform::executable_path().value_or(argv[0]);
 
     std::signal(SIGINT, on_interrupt);
+#ifdef SIGPIPE
+    // A log whose reader went away is a write error like any other.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     LogSink log(log_copy.get());
     // The converters write the platform's line ends; so does the log.
     quorlix::platform::set_binary_mode(stdout);
@@ -112,14 +191,23 @@ int main(int argc, char** argv) {
     settings.banner = !command.quiet;
     settings.verbose = command.options.verbose;
     settings.abort_flag = &abort_requested;
+    if (command.restore) settings.summary_word = "Restored";
     quorlix::RunCounts counts = quorlix::perform_conversion_run(
-        quorlix::cli::make_job(command), run_log, settings,
+        job, run_log, settings,
         [&](std::string& message) -> std::unique_ptr<quorlix::FileConverter> {
+            if (command.restore) {
+                return std::make_unique<BackupRestorer>(command.options.dry_run,
+                                                        command.options.verbose);
+            }
             return quorlix::ConverterLauncher::prepare(command.options, program_path, message);
         });
 
-    if (log_copy && (std::fflush(log_copy.get()) != 0 || std::ferror(log_copy.get()))) {
-        std::fprintf(stderr, "quorlix: error writing the log file %s\n", command.log_file.c_str());
+    log.flush();
+    if (log.failed()) {
+        std::string where = log.log_file_failed() ? "the log file " + command.log_file
+                                                  : std::string("standard output");
+        std::fprintf(stderr, "quorlix: cannot write the log to %s: %s\nNo further page was started.\n",
+                     where.c_str(), std::strerror(log.error()));
         return 1;
     }
     bool all_converted = !counts.interrupted && !counts.stopped && counts.failed == 0;
