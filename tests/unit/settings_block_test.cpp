@@ -136,6 +136,44 @@ TEST(SettingsBlock, OutputDirectoryLimit) {
     }
 }
 
+TEST(SettingsBlock, TheOutputDirectoryChangesFromFileToFile) {
+    Bytes b = filled(distinct_options());
+    const struct {
+        std::string dir;
+        bool stored;
+        std::string read;
+    } steps[] = {
+        {"out/news/2010", true, "out/news/2010"},
+        {"", true, ""},
+        {std::string(260, 'd'), false, ""},  // refused: the block keeps the last one
+        {"out", true, "out"},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.dir.size());
+        EXPECT_EQ(block::store_output_dir(b, step.dir), step.stored);
+        block::Contents c = block::read(b);
+        EXPECT_EQ(c.options.output_dir, step.read);
+        EXPECT_FALSE(c.output_dir_overflow);
+    }
+}
+
+TEST(SettingsBlock, TheCommandLineSwitchesUseAWordTheWizardLeavesZero) {
+    const struct {
+        bool force, dry_run;
+        std::uint32_t word;
+    } cases[] = {{false, false, 0}, {true, false, 1}, {false, true, 2}, {true, true, 3}};
+    for (const auto& c : cases) {
+        ConversionOptions o;
+        o.force = c.force;
+        o.dry_run = c.dry_run;
+        Bytes b = filled(o);
+        EXPECT_EQ(at<std::uint32_t>(b, 48), c.word);
+        block::Contents read = block::read(b);
+        EXPECT_EQ(read.options.force, c.force);
+        EXPECT_EQ(read.options.dry_run, c.dry_run);
+    }
+}
+
 TEST(SettingsBlock, AnOutputDirectoryOfLengthZeroIsNoneWhateverTheText) {
     Bytes b = filled(ConversionOptions{});
     std::memcpy(b.data() + 152, "left/over", 10);
