@@ -94,6 +94,9 @@ public:
     // The character set declaration was decided (by the first content-type
     // meta with a charset); later ones are ignored.
     bool charset_declared = false;
+    // The page is in UTF-8 (or ASCII, or declares nothing): characters that
+    // references in converted values stand for may be written as UTF-8.
+    bool page_in_utf8 = true;
 
     // The attribute whose value is being read, for messages, and what a
     // converted value turns into.
@@ -101,6 +104,8 @@ public:
     const char* value_property = "";
     // A colour value becomes a rule of its own when it has a selector.
     const char* color_selector = nullptr;
+    // A background or face value as it goes into the element's CSS.
+    std::string css_value;
 
     // meta and link tags being rebuilt.
     struct MetaFlags {

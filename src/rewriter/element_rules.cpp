@@ -2,6 +2,7 @@
 
 #include "converter/messages.h"
 #include "rewriter/rule_actions.h"
+#include "styles/css_text.h"
 
 namespace quorlix::rules {
 
@@ -65,8 +66,12 @@ bool read_font_face(Document& d, std::string_view text) {
         d.font_face.append(text);
         return false;
     }
+    d.css_value.clear();
+    if (!css::append_font_family(d.css_value, d.font_face.view(), d.page_in_utf8)) {
+        d.diagnostics.error_quote_or_value("face");
+    }
     add_css(d, "font-family:");
-    add_css(d, d.font_face.view());
+    add_css(d, d.css_value);
     add_css(d, ";");
     d.resume_echo();
     return true;

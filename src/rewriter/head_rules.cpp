@@ -41,7 +41,10 @@ void meta_charset_name(Document& d, std::string_view name) {
         return;
     }
     d.head.charset_declaration = "<meta charset=\"" + std::string(name) + "\">\n";
-    if (!equal_ignoring_case(name, "utf-8")) d.diagnostics.warning_charset(name);
+    if (!equal_ignoring_case(name, "utf-8")) {
+        d.page_in_utf8 = false;
+        d.diagnostics.warning_charset(name);
+    }
 }
 
 void end_meta(Document& d, std::string_view text) {

@@ -1,6 +1,7 @@
 #include "rewriter/rule_actions.h"
 
 #include "converter/messages.h"
+#include "styles/css_text.h"
 
 namespace quorlix::rules {
 
@@ -183,9 +184,13 @@ bool read_background_value(Document& d, std::string_view text) {
         return false;
     }
     if (d.element.background.has_content()) {
-        add_css(d, "background-image:url(\"");
-        add_css(d, d.element.background.view());
-        add_css(d, "\");");
+        d.css_value.clear();
+        if (!css::append_url(d.css_value, d.element.background.view(), d.page_in_utf8)) {
+            d.diagnostics.error_quote_or_value("background");
+        }
+        add_css(d, "background-image:");
+        add_css(d, d.css_value);
+        add_css(d, ";");
     }
     d.resume_echo();
     return true;
