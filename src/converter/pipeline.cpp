@@ -81,9 +81,9 @@ std::string error_with_reason(const std::string& what, int error) {
     return prefixed("Error: " + what + ": " + platform::error_text(error) + "\n");
 }
 
-// True when the document that file holds starts as an HTML5 page. The file
-// is back at its start afterwards.
-bool is_html5_already(platform::File& file) {
+// Whether the document that file holds starts as an HTML5 page; none when
+// the file cannot be brought back to its start afterwards.
+std::optional<bool> is_html5_already(platform::File& file) {
     std::string head(html5_screening_length, '\0');
     std::size_t got = 0;
     while (got < head.size()) {
@@ -92,9 +92,8 @@ bool is_html5_already(platform::File& file) {
         got += static_cast<std::size_t>(n);
     }
     head.resize(got);
-    bool html5 = starts_as_html5(head);
-    file.rewind();
-    return html5;
+    if (!file.rewind()) return std::nullopt;
+    return starts_as_html5(head);
 }
 
 // True when both files hold the same bytes.
@@ -312,7 +311,12 @@ int convert_file(const std::string& input, const ConversionOptions& options,
         // A page converted before (a run that is run again, a page named
         // twice) is left alone: converting it again would put the converted
         // text in place of the original in its backup.
-        if (!options.force && is_html5_already(input_file)) {
+        const std::optional<bool> html5 = is_html5_already(input_file);
+        if (!html5) {
+            diagnostics.print_error(error_with_reason("cannot read " + input, platform::last_error()));
+            return -1;
+        }
+        if (*html5 && !options.force) {
             if (options.verbose) {
                 diagnostics.progress_stream().write(input + messages::skipped_html5);
                 diagnostics.progress_stream().flush();

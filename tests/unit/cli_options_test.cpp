@@ -84,7 +84,7 @@ TEST(CommandLine, AClassPrefixMustStartAValidClassName) {
         bool valid;
     } cases[] = {
         {"quorlix_", true},  {"q", true},          {"_x", true},     {"-x", true},
-        {"a-1_B", true},     {"-", true},          {std::string(63, 'p'), true},
+        {"a-1_B", true},     {"-", false},          {std::string(63, 'p'), true},
         {"", false},         {std::string(64, 'p'), false},          {"1bad", false},
         {"--x", false},      {"-1", false},        {"1 bad\"<", false}, {"a b", false},
         {"a.b", false},      {"caf\xC3\xA9", false}, {"a{", false},

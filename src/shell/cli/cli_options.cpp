@@ -218,7 +218,8 @@ bool is_valid_class_prefix(std::string_view prefix) {
         if (!letter && !is_digit(c) && c != '-' && c != '_') return false;
     }
     if (is_digit(prefix[0])) return false;
-    return !(prefix[0] == '-' && prefix.size() > 1 && (prefix[1] == '-' || is_digit(prefix[1])));
+    // A lone '-' would make "-1", a '-' and a digit, of the first class.
+    return !(prefix[0] == '-' && (prefix.size() == 1 || prefix[1] == '-' || is_digit(prefix[1])));
 }
 
 ConversionJob make_job(const CommandLine& command) {
