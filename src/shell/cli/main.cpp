@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "platform/process.h"
 #include "shell/cli/cli_options.h"
+#include "shell/cli/version.h"
 #include "supervisor/conversion_run.h"
 #include "supervisor/converter_launch.h"
 
@@ -151,7 +152,7 @@ int main(int argc, char** argv) {
     }
     if (command.show_help) return print_and_check(quorlix::cli::usage_text());
     if (command.show_version) {
-        return print_and_check((std::string(quorlix::product_banner_name) + "\n").c_str());
+        return print_and_check(quorlix::cli::version_text().c_str());
     }
     if (!command.site_directory.empty() && !quorlix::platform::is_directory(command.site_directory)) {
         std::fprintf(stderr, "quorlix: no such directory: %s\n%s", command.site_directory.c_str(),
