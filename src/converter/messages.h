@@ -78,6 +78,9 @@ inline constexpr const char* to_expand_output = " to expand output buffer";
 inline constexpr const char* for_temporary_output = " for temporary output buffer";
 inline constexpr const char* to_expand_temporary_output = " to expand temporary output buffer";
 
+// The name of a page read from standard input, in messages.
+inline constexpr const char* standard_input_name = "-";
+
 // The progress line of a page that is HTML5 already, after its name.
 inline constexpr const char* skipped_html5 = "... Skipped, already HTML5.\n";
 

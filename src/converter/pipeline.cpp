@@ -43,14 +43,11 @@ private:
     bool armed_ = true;
 };
 
-// Screening, rewriting and the final write into the output file; returns
-// only when the whole document is in the file (and, unless it goes nowhere,
-// on the disk). The input's size (0 when unknown) lets the buffers reserve
-// their room at once.
-void convert_into(platform::File& input_file, std::uint64_t input_size, platform::File& output_file,
-                  bool sync_output, const ConversionOptions& options, Diagnostics& diagnostics) {
-    TextReader reader(input_file);
-    TextWriter writer(output_file);
+// Screening, rewriting and the final write; returns only when the whole
+// document has been handed to the writer. The input's size (0 when unknown)
+// lets the buffers reserve their room at once.
+void convert_document(TextReader& reader, TextWriter& writer, std::uint64_t input_size,
+                      const ConversionOptions& options, Diagnostics& diagnostics) {
     screen_input(reader, writer, diagnostics);
 
     Document document(options, diagnostics);
@@ -70,6 +67,15 @@ void convert_into(platform::File& input_file, std::uint64_t input_size, platform
         diagnostics.error_no_memory(failure.detail);
     }
     document.end();
+}
+
+// The conversion into the output file; returns only when the whole document
+// is in the file (and, unless it goes nowhere, on the disk).
+void convert_into(platform::File& input_file, std::uint64_t input_size, platform::File& output_file,
+                  bool sync_output, const ConversionOptions& options, Diagnostics& diagnostics) {
+    TextReader reader(input_file);
+    TextWriter writer(output_file);
+    convert_document(reader, writer, input_size, options, diagnostics);
     // A page is only replaced by a file that is complete on the disk.
     if (!writer.flush() || (sync_output && !output_file.sync()) || !output_file.close()) {
         diagnostics.error_plain(messages::write_error);
@@ -271,6 +277,34 @@ int replace_target(const ConversionNames& names, const std::string& input,
     }
     text += "You will have to rename it back to the correct name yourself.\n";
     diagnostics.print_error(text);
+    return -1;
+}
+
+int convert_text(std::string_view input, std::string& output, const ConversionOptions& options,
+                 Diagnostics& diagnostics) {
+    diagnostics.start_file();
+    output.clear();
+    try {
+        if (!options.force && starts_as_html5(input.substr(0, html5_screening_length))) {
+            output.assign(input);
+            return conversion_skipped;
+        }
+        diagnostics.set_input_name(std::string(messages::standard_input_name));
+        TextReader reader(input);
+        TextWriter writer(output);
+        convert_document(reader, writer, input.size(), options, diagnostics);
+        writer.flush();
+        diagnostics.set_input_name({});
+        return 0;
+    } catch (const FileAbandoned&) {
+    } catch (const std::bad_alloc&) {
+        try {
+            diagnostics.startup_no_memory();
+        } catch (const FileAbandoned&) {
+        }
+    }
+    diagnostics.set_input_name({});
+    output.clear();
     return -1;
 }
 

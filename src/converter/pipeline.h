@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace quorlix {
 
@@ -30,6 +31,13 @@ inline constexpr int conversion_skipped = 1;
 // failure has been reported through the diagnostics, and a file that was
 // not converted is left as it was.
 int convert_file(const std::string& input, const ConversionOptions& options,
+                 Diagnostics& diagnostics);
+
+// Converts a whole document held in memory (a page read from standard
+// input) into output, with the bytes that convert_file would write into the
+// page: 0, conversion_skipped (output is then the input itself) or -1 after
+// the diagnostics (output is then empty).
+int convert_text(std::string_view input, std::string& output, const ConversionOptions& options,
                  Diagnostics& diagnostics);
 
 // Works out the target, temporary and backup names; -1 after reporting a

@@ -147,6 +147,10 @@ std::FILE* open_pipe_stream(NativeHandle write_end);
 // instead of killing the process.
 void shield_converter_process();
 
+// The number of processors this process may run on (its affinity mask);
+// at least 1.
+unsigned processor_count();
+
 // The running executable's full path; none when it cannot be had.
 std::optional<std::string> executable_path();
 

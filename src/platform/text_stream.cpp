@@ -16,11 +16,19 @@ bool TextReader::fill() {
     if (keep > 0) std::memmove(raw_.data(), raw_.data() + raw_pos_, keep);
     raw_pos_ = 0;
     raw_len_ = keep;
-    long n = file_.read(raw_.data() + keep, raw_.size() - keep);
+    long n = read_raw(raw_.data() + keep, raw_.size() - keep);
     if (n < 0) return false;
     if (n == 0) at_end_ = true;
     raw_len_ += static_cast<std::size_t>(n);
     return true;
+}
+
+long TextReader::read_raw(char* data, std::size_t size) {
+    if (file_ != nullptr) return file_->read(data, size);
+    std::size_t n = std::min(size, memory_.size() - memory_pos_);
+    std::memcpy(data, memory_.data() + memory_pos_, n);
+    memory_pos_ += n;
+    return static_cast<long>(n);
 }
 
 long TextReader::read(char* data, std::size_t size) {
@@ -66,7 +74,8 @@ long TextReader::read(char* data, std::size_t size) {
 bool TextReader::rewind() {
     raw_pos_ = raw_len_ = 0;
     at_end_ = stopped_ = false;
-    return file_.rewind();
+    memory_pos_ = 0;
+    return file_ == nullptr || file_->rewind();
 }
 
 bool TextWriter::put(const char* data, std::size_t size) {
@@ -74,7 +83,7 @@ bool TextWriter::put(const char* data, std::size_t size) {
     if (used_ + size > buffer_.size()) {
         if (!flush()) return false;
         if (size >= buffer_.size()) {
-            if (!file_.write_all(data, size)) failed_ = true;
+            if (!write_raw(data, size)) failed_ = true;
             note_written(size);
             return !failed_;
         }
@@ -110,16 +119,22 @@ bool TextWriter::write_binary(const char* data, std::size_t size) { return put(d
 
 bool TextWriter::flush() {
     if (failed_) return false;
-    if (used_ > 0 && !file_.write_all(buffer_.data(), used_)) failed_ = true;
+    if (used_ > 0 && !write_raw(buffer_.data(), used_)) failed_ = true;
     note_written(used_);
     used_ = 0;
     return !failed_;
 }
 
+bool TextWriter::write_raw(const char* data, std::size_t size) {
+    if (file_ != nullptr) return file_->write_all(data, size);
+    memory_->append(data, size);
+    return true;
+}
+
 void TextWriter::note_written(std::size_t size) {
     unsynced_ += size;
-    if (unsynced_ >= writeback_step) {
-        file_.start_writeback();
+    if (unsynced_ >= writeback_step && file_ != nullptr) {
+        file_->start_writeback();
         unsynced_ = 0;
     }
 }

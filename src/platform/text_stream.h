@@ -8,6 +8,8 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
+#include <string_view>
 
 namespace quorlix {
 
@@ -28,7 +30,9 @@ private:
 
 class TextReader {
 public:
-    explicit TextReader(platform::File& file) : file_(file) {}
+    explicit TextReader(platform::File& file) : file_(&file) {}
+    // Reads a document held in memory (standard input, read whole).
+    explicit TextReader(std::string_view memory) : memory_(memory) {}
 
     // Fills data with up to size translated bytes. Returns the count, 0 at the
     // end of the input (or at a Ctrl-Z), -1 on a read error.
@@ -39,8 +43,11 @@ public:
 
 private:
     bool fill();
+    long read_raw(char* data, std::size_t size);
 
-    platform::File& file_;
+    platform::File* file_ = nullptr;
+    std::string_view memory_;
+    std::size_t memory_pos_ = 0;
     ByteBlock raw_{8192};
     std::size_t raw_pos_ = 0;
     std::size_t raw_len_ = 0;
@@ -50,7 +57,9 @@ private:
 
 class TextWriter {
 public:
-    explicit TextWriter(platform::File& file) : file_(file) {}
+    explicit TextWriter(platform::File& file) : file_(&file) {}
+    // Writes into memory (for standard output, written once complete).
+    explicit TextWriter(std::string& memory) : memory_(&memory) {}
     TextWriter(const TextWriter&) = delete;
     TextWriter& operator=(const TextWriter&) = delete;
 
@@ -64,13 +73,15 @@ public:
 
 private:
     bool put(const char* data, std::size_t size);
+    bool write_raw(const char* data, std::size_t size);
     void note_written(std::size_t size);
 
     // A large document is handed to the disk while it is still being
     // written, so that the sync before the page is replaced waits less.
     static constexpr std::size_t writeback_step = std::size_t{8} << 20;
 
-    platform::File& file_;
+    platform::File* file_ = nullptr;
+    std::string* memory_ = nullptr;
     ByteBlock buffer_{1 << 16};
     std::size_t used_ = 0;
     std::size_t unsynced_ = 0;  // bytes written since the last writeback hint

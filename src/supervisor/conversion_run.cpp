@@ -1,11 +1,19 @@
 #include "supervisor/conversion_run.h"
 
+#include "converter/messages.h"
 #include "converter/paths.h"
 #include "platform/process.h"
+#include "supervisor/ordered_log.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <new>
 #include <set>
+#include <utility>
+#include <thread>
+#include <vector>
 
 namespace quorlix {
 
@@ -16,42 +24,145 @@ bool same_directory_name(const std::string& a, const std::string& b) {
     return equal_ignoring_case(a, b);
 }
 
+// The converter processes of a run: files are handed over in the order of
+// the run, one at a time to the first free worker of a fixed pool, and each
+// writes into its own entry of the ordered log. With one worker the run is
+// a run of one file after another.
+class Dispatcher {
+public:
+    Dispatcher(unsigned workers, FileConverter& converter, OrderedLog& log, RunCounts& counts)
+        : converter_(converter), log_(log), counts_(counts) {
+        for (unsigned i = 0; i < std::max(workers, 1u); ++i) threads_.emplace_back([this] { work(); });
+    }
+    Dispatcher(const Dispatcher&) = delete;
+    Dispatcher& operator=(const Dispatcher&) = delete;
+    ~Dispatcher() { finish(); }
+
+    // Waits until a worker is free, so that whatever is decided next (to
+    // stop, or which file comes) is decided when the file can start.
+    void wait_for_worker() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return busy_ + tasks_.size() < threads_.size(); });
+    }
+
+    // Waits until every file handed over has been converted.
+    void wait_until_idle() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return busy_ == 0 && tasks_.empty(); });
+    }
+
+    // Hands the file to a free worker (waiting for one first if need be).
+    void dispatch(const std::string& path, const std::string& output_dir) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return busy_ + tasks_.size() < threads_.size(); });
+        ++counts_.total;
+        tasks_.push_back({path, output_dir, &log_.open()});
+        changed_.notify_all();
+    }
+
+    // Waits until every file handed over is converted; the workers end.
+    void finish() {
+        {
+            std::lock_guard lock(mutex_);
+            if (finishing_) return;
+            finishing_ = true;
+        }
+        changed_.notify_all();
+        for (std::thread& thread : threads_) thread.join();
+    }
+
+    // Adds to the counts under the lock the workers use.
+    template <typename Change>
+    void count(Change change) {
+        std::lock_guard lock(mutex_);
+        change(counts_);
+    }
+
+private:
+    struct Task {
+        std::string path;
+        std::string output_dir;
+        OrderedLog::Entry* entry;
+    };
+
+    void work() {
+        for (;;) {
+            Task task;
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [&] { return !tasks_.empty() || finishing_; });
+                if (tasks_.empty()) return;
+                task = std::move(tasks_.front());
+                tasks_.pop_front();
+                ++busy_;
+            }
+            int status = exit_failed;
+            bool no_memory = false;
+            try {
+                status = converter_.convert_one_file(task.path, task.output_dir, *task.entry);
+            } catch (const std::bad_alloc&) {
+                no_memory = true;
+            }
+            if (no_memory) task.entry->write(no_memory_message);
+            log_.close(*task.entry);
+            std::lock_guard lock(mutex_);
+            --busy_;
+            if (status == exit_converted) {
+                ++counts_.converted;
+            } else if (status == exit_skipped) {
+                ++counts_.skipped;
+            } else {
+                ++counts_.failed;
+            }
+            if (no_memory) counts_.stopped = true;
+            changed_.notify_all();
+        }
+    }
+
+    FileConverter& converter_;
+    OrderedLog& log_;
+    RunCounts& counts_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Task> tasks_;
+    std::size_t busy_ = 0;
+    bool finishing_ = false;
+    std::vector<std::thread> threads_;
+};
+
 class Run {
 public:
     Run(const ConversionJob& job, OutputSink& log, const RunSettings& settings,
         FileConverter& converter)
-        : job_(job), log_(log), settings_(settings), converter_(converter) {}
+        : job_(job),
+          log_(log),
+          settings_(settings),
+          ordered_(log),
+          dispatcher_(std::max(settings.jobs, 1u), converter, ordered_, counts) {}
 
     RunCounts counts;
 
-    // True when the run must not start another file: an abort, or a log
-    // that can no longer be written.
+    // True when the run must not start another file: an abort, a log that
+    // can no longer be written, or a worker out of memory. Asked when a
+    // worker is free to take the next file.
     bool must_stop() {
-        if (log_.failed()) {
-            counts.stopped = true;
+        dispatcher_.wait_for_worker();
+        if (ordered_.failed()) {
+            dispatcher_.count([](RunCounts& c) { c.stopped = true; });
             return true;
         }
         if (settings_.abort_flag != nullptr && *settings_.abort_flag != 0) {
-            log_.write(interrupted_message);
-            log_.flush();
-            counts.interrupted = true;
+            interrupted_ = true;
             return true;
         }
-        return false;
+        bool stopped = false;
+        dispatcher_.count([&](RunCounts& c) { stopped = c.stopped; });
+        return stopped;
     }
 
     void convert(const std::string& path, const std::string& output_dir) {
-        ++counts.total;
         if (!output_dir.empty() && job_.create_output_dirs) platform::make_directories(output_dir);
-        const int status = converter_.convert_one_file(path, output_dir, log_);
-        if (status == exit_converted) {
-            ++counts.converted;
-        } else if (status == exit_skipped) {
-            ++counts.skipped;
-        } else {
-            ++counts.failed;
-        }
-        log_.flush();
+        dispatcher_.dispatch(path, output_dir);
     }
 
     // The output directory of the pages of dir: the same place relative to
@@ -79,10 +190,8 @@ public:
         for (const std::string& extension : job_.extensions) {
             std::string pattern = *join_path(dir, "*", extension);
             if (pattern.size() > max_pattern_length) {
-                log_.write(too_deep_message);
-                log_.write(dir);
-                log_.write("\n");
-                counts.stopped = true;
+                ordered_.write_entry(std::string(too_deep_message) + dir + "\n");
+                dispatcher_.count([](RunCounts& c) { c.stopped = true; });
                 return false;
             }
             // The search is complete before the first file is converted, so
@@ -95,12 +204,11 @@ public:
                 if (entry.is_link) {
                     // A link planted in a website must not bring a file from
                     // elsewhere into it (or convert that file).
-                    ++counts.total;
-                    ++counts.skipped;
-                    if (settings_.verbose) {
-                        log_.write(path);
-                        log_.write(skipped_link_message);
-                    }
+                    dispatcher_.count([](RunCounts& c) {
+                        ++c.total;
+                        ++c.skipped;
+                    });
+                    if (settings_.verbose) ordered_.write_entry(path + skipped_link_message);
                     continue;
                 }
                 convert(path, output_dir);
@@ -113,10 +221,7 @@ public:
             // The converted pages are not pages to convert.
             if (!job_.output_dir.empty() && same_directory_name(sub, job_.output_dir)) continue;
             if (is_excluded_directory(sub, job_.excluded_dirs)) {
-                if (settings_.verbose) {
-                    log_.write(sub);
-                    log_.write(skipped_directory_message);
-                }
+                if (settings_.verbose) ordered_.write_entry(sub + skipped_directory_message);
                 continue;
             }
             if (!walk(sub)) return false;
@@ -128,39 +233,63 @@ public:
         // With an output directory, two files of the same name would be
         // written to the same place: the second one is refused.
         std::set<std::string> targets;
+        // A file named a second time (or through a link) is converted after
+        // the first conversion has ended, as one file after another would.
+        std::set<std::pair<std::uint64_t, std::uint64_t>> named;
         for (const std::string& file : job_.files) {
+            if (auto identity = platform::identity_of(file)) {
+                if (!named.insert({identity->device, identity->index}).second) {
+                    dispatcher_.wait_until_idle();
+                }
+            }
             if (must_stop()) break;
             if (!job_.output_dir.empty()) {
-                std::string target =
-                    *join_path(job_.output_dir, base_name_of(file), std::nullopt);
+                std::string target = *join_path(job_.output_dir, base_name_of(file), std::nullopt);
                 std::string key = target;
                 if (native_path_style == PathStyle::windows) {
                     for (char& c : key) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
                 }
                 if (!targets.insert(key).second) {
-                    ++counts.total;
-                    ++counts.failed;
-                    log_.write(std::string("quorlix: Error: ") + file + " would be written to " +
-                               target + ",\nwhere another file of this run was written; it is skipped.\n");
+                    dispatcher_.count([](RunCounts& c) {
+                        ++c.total;
+                        ++c.failed;
+                    });
+                    ordered_.write_entry(std::string(messages::program_name) + ": Error: " + file +
+                                         " would be written to " + target +
+                                         ",\nwhere another file of this run was written; it is skipped.\n");
                     continue;
                 }
             }
             convert(file, job_.output_dir);
         }
-        if (!counts.stopped) log_summary(log_, counts, settings_.verbose, settings_.summary_word);
+        end();
     }
 
     void convert_site() {
-        if (walk(job_.site_directory) || counts.interrupted) {
-            log_summary(log_, counts, settings_.verbose, settings_.summary_word);
+        walk(job_.site_directory);
+        end();
+    }
+
+    // Waits for the files under way; then the interrupt line and the
+    // summary, unless the run stopped for another reason.
+    void end() {
+        dispatcher_.finish();
+        ordered_.wait_until_written();
+        if (interrupted_) {
+            log_.write(interrupted_message);
+            counts.interrupted = true;
         }
+        if (!counts.stopped) log_summary(log_, counts, settings_.verbose, settings_.summary_word);
+        log_.flush();
     }
 
 private:
     const ConversionJob& job_;
     OutputSink& log_;
     const RunSettings& settings_;
-    FileConverter& converter_;
+    OrderedLog ordered_;
+    Dispatcher dispatcher_;
+    bool interrupted_ = false;
 };
 
 }  // namespace
@@ -205,19 +334,28 @@ RunCounts perform_conversion_run(const ConversionJob& job, OutputSink& log,
         counts.stopped = true;
         return counts;
     }
-    Run run(job, log, settings, *converter);
+    RunCounts counts;
     try {
-        if (!job.site_directory.empty()) {
-            run.convert_site();
-        } else {
-            run.convert_files();
+        Run run(job, log, settings, *converter);
+        try {
+            if (!job.site_directory.empty()) {
+                run.convert_site();
+            } else {
+                run.convert_files();
+            }
+        } catch (const std::bad_alloc&) {
+            // The files under way finish and are logged first.
+            run.end();
+            log.write(no_memory_message);
+            run.counts.stopped = true;
         }
+        counts = run.counts;
     } catch (const std::bad_alloc&) {
         log.write(no_memory_message);
-        run.counts.stopped = true;
+        counts.stopped = true;
     }
     log.flush();
-    return run.counts;
+    return counts;
 }
 
 void CrLfSink::write(std::string_view text) {

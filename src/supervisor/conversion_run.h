@@ -71,6 +71,9 @@ struct RunSettings {
     const AbortFlag* abort_flag = nullptr;
     // The first word of the summary line.
     const char* summary_word = "Converted";
+    // How many files are converted at the same time; the log is the same
+    // whatever the number.
+    unsigned jobs = 1;
 };
 
 inline constexpr const char* product_banner_name = "Quorlix 1.0.0";

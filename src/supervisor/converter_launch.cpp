@@ -2,61 +2,113 @@
 
 #include "platform/process.h"
 
+#include <algorithm>
 #include <new>
 
 namespace quorlix {
 
 std::string converter_argument(std::int64_t handle) { return "-dch" + std::to_string(handle); }
 
+namespace {
+
+// A converter inherits the write end of its pipe. On Windows a process
+// started meanwhile by another thread would inherit that write end as well
+// and keep the pipe open after the converter ended: pipes are made and
+// converters started one at a time.
+std::mutex start_mutex;
+
+}  // namespace
+
 std::unique_ptr<ConverterLauncher> ConverterLauncher::prepare(const ConversionOptions& options,
                                                               std::string program_path,
-                                                              std::string& message) {
+                                                              std::string& message, unsigned jobs) {
     try {
-        auto block = SettingsBlock::create(options);
-        if (!block) {
-            message = launch_messages::cannot_create_block;
-            return nullptr;
+        std::unique_ptr<ConverterLauncher> launcher(new ConverterLauncher(std::move(program_path)));
+        launcher->slots_.reserve(std::max(jobs, 1u));
+        for (unsigned i = 0; i < std::max(jobs, 1u); ++i) {
+            auto block = SettingsBlock::create(options);
+            if (!block) {
+                message = launch_messages::cannot_create_block;
+                return nullptr;
+            }
+            std::string argument = converter_argument(block->handle());
+            launcher->slots_.push_back({std::move(*block), std::move(argument)});
         }
-        return std::unique_ptr<ConverterLauncher>(
-            new ConverterLauncher(std::move(*block), std::move(program_path)));
+        return launcher;
     } catch (const std::bad_alloc&) {
         message = launch_messages::insufficient_memory;
         return nullptr;
     }
 }
 
+ConverterLauncher::Slot& ConverterLauncher::acquire() {
+    std::unique_lock lock(slots_mutex_);
+    for (;;) {
+        for (Slot& slot : slots_) {
+            if (!slot.busy) {
+                slot.busy = true;
+                return slot;
+            }
+        }
+        slot_freed_.wait(lock);
+    }
+}
+
+void ConverterLauncher::release(Slot& slot) {
+    {
+        std::lock_guard lock(slots_mutex_);
+        slot.busy = false;
+    }
+    slot_freed_.notify_one();
+}
+
 int ConverterLauncher::convert_one_file(const std::string& path, const std::string& output_dir,
                                         OutputSink& log) {
+    Slot& slot = acquire();
+    struct Release {
+        ConverterLauncher& launcher;
+        Slot& slot;
+        ~Release() { launcher.release(slot); }
+    } release{*this, slot};
+    return run_converter(slot, path, output_dir, log);
+}
+
+int ConverterLauncher::run_converter(Slot& slot, const std::string& path,
+                                     const std::string& output_dir, OutputSink& log) {
+    SettingsBlock& block = slot.block;
     // Declared first so that, should the log throw, the pipe is closed
     // before the converter is waited for.
     std::optional<platform::ChildProcess> converter;
-    if (!block_.set_file(path)) {
+    if (!block.set_file(path)) {
         log.write(launch_messages::filename_too_long);
         log.write(path);
         log.write("\n");
         return -1;
     }
-    if (!block_.set_output_dir(output_dir)) {
+    if (!block.set_output_dir(output_dir)) {
         log.write(launch_messages::output_dir_too_long);
         log.write(output_dir);
         log.write("\n");
         return -1;
     }
+    std::unique_lock start(start_mutex);
     auto pipe = platform::create_output_pipe();
     if (!pipe) {
+        start.unlock();
         log.write(launch_messages::no_pipe);
         return -1;
     }
-    block_.set_pipe(pipe->write_end.get());
-    converter = platform::start_process(program_path_, argument_,
-                                        {block_.handle(), pipe->write_end.get()});
+    block.set_pipe(pipe->write_end.get());
+    converter = platform::start_process(program_path_, slot.argument,
+                                        {block.handle(), pipe->write_end.get()});
+    // Without our own copy of the write end, the pipe ends when the
+    // converter's copy closes.
+    pipe->write_end.close();
+    start.unlock();
     if (!converter) {
         log.write(launch_messages::no_process);
         return -1;
     }
-    // Without our own copy of the write end, the pipe ends when the
-    // converter's copy closes.
-    pipe->write_end.close();
     char piece[capture_piece + 1];
     bool line_open = false;
     for (;;) {
@@ -67,7 +119,7 @@ int ConverterLauncher::convert_one_file(const std::string& path, const std::stri
         line_open = piece[n - 1] != '\n';
     }
     int status = converter->wait();
-    if (status != exit_converted && status != exit_skipped && block_.redirect_result() != 0) {
+    if (status != exit_converted && status != exit_skipped && block.redirect_result() != 0) {
         log.write(launch_messages::no_redirect);
     }
     // A converter exits with one of its own statuses; anything else means

@@ -9,8 +9,11 @@
 #include "supervisor/conversion_run.h"
 #include "supervisor/settings_block.h"
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 namespace quorlix {
 
@@ -36,31 +39,42 @@ inline constexpr std::size_t capture_piece = 1023;
 
 class ConverterLauncher final : public FileConverter {
 public:
-    // The preparation of a run: the settings block filled from the options
-    // and the argument of every converter process. None, with the log
-    // message in message, when it cannot be done.
+    // The preparation of a run: one settings block filled from the options
+    // for each converter that may run at the same time (jobs), and the
+    // argument of every converter process. None, with the log message in
+    // message, when it cannot be done.
     static std::unique_ptr<ConverterLauncher> prepare(const ConversionOptions& options,
                                                       std::string program_path,
-                                                      std::string& message);
+                                                      std::string& message, unsigned jobs = 1);
 
-    // Runs one converter process for path: the converter's exit status, or
-    // -1 when none could be run (the reason is in the log then).
+    // Runs one converter process for path, with a settings block of its
+    // own: the converter's exit status, or -1 when none could be run (the
+    // reason is in the log then). Safe to call from several threads, at
+    // most jobs at a time.
     int convert_one_file(const std::string& path, const std::string& output_dir,
                          OutputSink& log) override;
 
-    SettingsBlock& block() { return block_; }
+    // The first settings block (the only one of a run of one file at a time).
+    SettingsBlock& block() { return slots_.front().block; }
     const std::string& program_path() const { return program_path_; }
-    const std::string& argument() const { return argument_; }
 
 private:
-    ConverterLauncher(SettingsBlock block, std::string program_path)
-        : block_(std::move(block)),
-          program_path_(std::move(program_path)),
-          argument_(converter_argument(block_.handle())) {}
+    struct Slot {
+        SettingsBlock block;
+        std::string argument;
+        bool busy = false;
+    };
 
-    SettingsBlock block_;
+    explicit ConverterLauncher(std::string program_path) : program_path_(std::move(program_path)) {}
+    Slot& acquire();
+    void release(Slot& slot);
+    int run_converter(Slot& slot, const std::string& path, const std::string& output_dir,
+                      OutputSink& log);
+
     std::string program_path_;
-    std::string argument_;
+    std::vector<Slot> slots_;
+    std::mutex slots_mutex_;
+    std::condition_variable slot_freed_;
 };
 
 }  // namespace quorlix

@@ -34,9 +34,9 @@ check "the reference conversion succeeds" test $? -eq 0
 printf '<p>one</p>\n' > small1.html
 printf '<p>two</p>\n' > small2.html
 
-# One Ctrl-C while the big page converts.
+# One Ctrl-C while the big page converts, one file at a time.
 cp original.html big.html
-"$quorlix" big.html small1.html small2.html > out.txt 2> err.txt &
+"$quorlix" -j 1 big.html small1.html small2.html > out.txt 2> err.txt &
 pid=$!
 check "the big page's progress line appears" wait_for_text out.txt 'big.html... '
 kill -INT "$pid"
@@ -57,7 +57,7 @@ check "no temporary file is left" test -z "$(ls | grep '^qlx' || true)"
 # Two Ctrl-Cs: the command ends at once, the converter goes on.
 cp original.html big.html
 rm -f big.html.bak
-"$quorlix" big.html small1.html > out.txt 2> err.txt &
+"$quorlix" -j 1 big.html small1.html > out.txt 2> err.txt &
 pid=$!
 check "the progress line appears again" wait_for_text out.txt 'big.html... '
 kill -INT "$pid"

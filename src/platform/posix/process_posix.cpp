@@ -12,6 +12,7 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sched.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -223,6 +224,17 @@ void shield_converter_process() {
     // which the pipeline reports and cleans up after, instead of killing the
     // process and leaving its temporary file behind.
     std::signal(SIGXFSZ, SIG_IGN);
+}
+
+unsigned processor_count() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (::sched_getaffinity(0, sizeof set, &set) == 0) {
+        int count = CPU_COUNT(&set);
+        if (count > 0) return static_cast<unsigned>(count);
+    }
+    long online = ::sysconf(_SC_NPROCESSORS_ONLN);
+    return online > 0 ? static_cast<unsigned>(online) : 1u;
 }
 
 std::optional<std::string> executable_path() {

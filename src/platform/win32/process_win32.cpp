@@ -142,6 +142,18 @@ std::FILE* open_pipe_stream(NativeHandle write_end) {
 
 void shield_converter_process() { ::SetConsoleCtrlHandler(nullptr, TRUE); }
 
+unsigned processor_count() {
+    DWORD_PTR process_mask = 0, system_mask = 0;
+    if (::GetProcessAffinityMask(::GetCurrentProcess(), &process_mask, &system_mask)) {
+        unsigned count = 0;
+        for (; process_mask != 0; process_mask &= process_mask - 1) ++count;
+        if (count > 0) return count;
+    }
+    SYSTEM_INFO info;
+    ::GetSystemInfo(&info);
+    return info.dwNumberOfProcessors > 0 ? info.dwNumberOfProcessors : 1u;
+}
+
 std::optional<std::string> executable_path() {
     std::vector<char> buffer(2048);
     DWORD n = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));

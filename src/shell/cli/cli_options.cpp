@@ -3,6 +3,7 @@
 #include "converter/paths.h"
 #include "platform/platform.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -62,7 +63,8 @@ bool parse_command_line(const std::vector<std::string>& arguments, CommandLine& 
             options_ended = true;
             continue;
         }
-        // Split "--name=value"; short options take their value as the next word.
+        // Split "--name=value"; short options take their value attached
+        // ("-j4") or as the next word.
         std::string name = arg;
         std::optional<std::string> inline_value;
         if (arg.rfind("--", 0) == 0) {
@@ -71,6 +73,9 @@ bool parse_command_line(const std::vector<std::string>& arguments, CommandLine& 
                 name = arg.substr(0, eq);
                 inline_value = arg.substr(eq + 1);
             }
+        } else if (arg.size() > 2 && std::string_view("oexj").find(arg[1]) != std::string_view::npos) {
+            name = arg.substr(0, 2);
+            inline_value = arg.substr(2);
         }
         auto value = [&](std::string& out) {
             if (inline_value) {
@@ -111,6 +116,31 @@ bool parse_command_line(const std::vector<std::string>& arguments, CommandLine& 
                 error = "the output directory is empty";
                 return false;
             }
+        } else if (name == "-j" || name == "--jobs") {
+            std::string count;
+            if (!value(count)) return false;
+            unsigned long jobs = 0;
+            bool digits = !count.empty() && count.size() <= 4 &&
+                          count.find_first_not_of("0123456789") == std::string::npos;
+            if (digits) jobs = std::stoul(count);
+            if (!digits || jobs < 1 || jobs > max_jobs) {
+                error = "the number of jobs must be a number from 1 to " + std::to_string(max_jobs) +
+                        ", not '" + count + "'";
+                return false;
+            }
+            result.jobs = static_cast<unsigned>(jobs);
+        } else if (name == "--files-from") {
+            if (!value(result.files_from)) return false;
+            if (result.files_from.empty()) {
+                error = "the file list is empty";
+                return false;
+            }
+        } else if (name == "-0" || name == "--null") {
+            if (inline_value) {
+                error = "option " + name + " takes no value";
+                return false;
+            }
+            result.null_separated = true;
         } else if (name == "--restore") {
             if (inline_value) {
                 error = "option " + name + " takes no value";
@@ -166,12 +196,26 @@ bool parse_command_line(const std::vector<std::string>& arguments, CommandLine& 
         }
     }
     if (result.show_help || result.show_version) return true;
+    if (result.null_separated && result.files_from.empty()) {
+        error = "--null needs --files-from";
+        return false;
+    }
+    if (std::find(result.files.begin(), result.files.end(), "-") != result.files.end()) {
+        if (result.files.size() > 1 || !result.site_directory.empty() || !result.files_from.empty() ||
+            result.restore || !result.options.output_dir.empty()) {
+            error = "'-' (a page from standard input) goes alone, without other files, --site, "
+                    "--files-from, --restore or --output-dir";
+            return false;
+        }
+        result.filter = true;
+        return true;
+    }
     if (result.restore && !result.options.output_dir.empty()) {
         error = "--restore puts backups back in place and cannot be used with --output-dir";
         return false;
     }
     if (!result.site_directory.empty()) {
-        if (!result.files.empty()) {
+        if (!result.files.empty() || !result.files_from.empty()) {
             error = "give either files or --site, not both";
             return false;
         }
@@ -182,7 +226,7 @@ bool parse_command_line(const std::vector<std::string>& arguments, CommandLine& 
         error = "--ext and --exclude need --site";
         return false;
     }
-    if (result.files.empty()) {
+    if (result.files.empty() && result.files_from.empty()) {
         error = "no file to convert";
         return false;
     }
@@ -222,6 +266,19 @@ bool is_valid_class_prefix(std::string_view prefix) {
     return !(prefix[0] == '-' && (prefix.size() == 1 || prefix[1] == '-' || is_digit(prefix[1])));
 }
 
+std::vector<std::string> split_file_list(std::string_view text, bool null_separated) {
+    const char separator = null_separated ? '\0' : '\n';
+    std::vector<std::string> names;
+    while (!text.empty()) {
+        std::size_t end = text.find(separator);
+        std::string_view name = text.substr(0, end);
+        if (!name.empty()) names.emplace_back(name);
+        if (end == std::string_view::npos) break;
+        text.remove_prefix(end + 1);
+    }
+    return names;
+}
+
 ConversionJob make_job(const CommandLine& command) {
     ConversionJob job;
     job.create_output_dirs = !command.options.dry_run;
@@ -252,6 +309,11 @@ const char* usage_text() {
            "                           dot; repeatable (default: html)\n"
            "  -x, --exclude DIR        subdirectory not to enter, relative to the website\n"
            "                           directory or absolute; repeatable\n"
+           "      --files-from LIST    convert the files named in LIST, one a line ('-':\n"
+           "                           standard input), after any FILE\n"
+           "  -0, --null               names in LIST end with a NUL byte, not a line feed\n"
+           "  -j, --jobs N             convert N files at the same time (default: one per\n"
+           "                           processor); the log is the same for every N\n"
            "  -o, --output-dir DIR     write converted files into DIR instead (with --site,\n"
            "                           each page keeps its path below DIR)\n"
            "      --no-backup          do not keep the unconverted file as FILE.bak\n"

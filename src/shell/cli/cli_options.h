@@ -21,6 +21,14 @@ struct CommandLine {
     bool quiet = false;
     // Put each page's backup back instead of converting.
     bool restore = false;
+    // How many files are converted at the same time; 0: one per processor.
+    unsigned jobs = 0;
+    // A file (or "-", standard input) that lists more files to convert,
+    // one a line or, with null_separated, each ended by a NUL byte.
+    std::string files_from;
+    bool null_separated = false;
+    // "quorlix -": one page from standard input to standard output.
+    bool filter = false;
     bool show_help = false;
     bool show_version = false;
 };
@@ -31,6 +39,13 @@ bool parse_command_line(const std::vector<std::string>& arguments, CommandLine& 
                         std::string& error);
 
 const char* usage_text();
+
+// The names of a file list (--files-from): separated by line feeds, or by
+// NUL bytes; empty names are left out.
+std::vector<std::string> split_file_list(std::string_view text, bool null_separated);
+
+// The most files a run converts at the same time.
+inline constexpr unsigned max_jobs = 256;
 
 // True when a class prefix starts a valid CSS class name: 1 to 63 ASCII
 // letters, digits, '-' and '_', not beginning with a digit, "--" or '-' and

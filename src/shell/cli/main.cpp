@@ -5,6 +5,7 @@
 #include "converter/converter_entry.h"
 #include "converter/diagnostics.h"
 #include "converter/paths.h"
+#include "converter/pipeline.h"
 #include "converter/restore.h"
 #include "platform/platform.h"
 #include "platform/process.h"
@@ -30,6 +31,12 @@ extern "C" void on_interrupt(int) {
     // A second Ctrl-C ends the command at once.
     std::signal(SIGINT, SIG_DFL);
 }
+
+struct FileCloser {
+    void operator()(std::FILE* f) const {
+        if (f != nullptr) std::fclose(f);
+    }
+};
 
 // Standard output, and the log file when one was asked for. The first write
 // that fails is remembered (which stream, and why), and the run stops.
@@ -94,6 +101,65 @@ private:
     bool verbose_;
 };
 
+// Reads a whole stream of bytes; false on a read error.
+bool read_all(std::FILE* stream, std::string& text) {
+    char buffer[1 << 16];
+    for (;;) {
+        std::size_t n = std::fread(buffer, 1, sizeof buffer, stream);
+        text.append(buffer, n);
+        if (n < sizeof buffer) return !std::ferror(stream);
+    }
+}
+
+// "quorlix -": one page from standard input to standard output, with the
+// bytes an in-place conversion would write; nothing on standard output for
+// a refused page. Diagnostics go to standard error.
+int run_filter(const quorlix::cli::CommandLine& command) {
+    quorlix::platform::set_binary_mode(stdin);
+    quorlix::platform::set_binary_mode(stdout);
+    std::string input;
+    if (!read_all(stdin, input)) {
+        std::fprintf(stderr, "quorlix: cannot read standard input: %s\n", std::strerror(errno));
+        return 1;
+    }
+    quorlix::ConversionOptions options = command.options;
+    options.verbose = false;
+    quorlix::FileSink errors(stderr);
+    quorlix::Diagnostics diagnostics(options, errors, errors);
+    std::string output;
+    if (quorlix::convert_text(input, output, options, diagnostics) < 0) return 1;
+    if (std::fwrite(output.data(), 1, output.size(), stdout) != output.size() ||
+        std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "quorlix: cannot write to standard output: %s\n", std::strerror(errno));
+        return 1;
+    }
+    return 0;
+}
+
+// Adds the names of the --files-from list to the files: 0, or the exit
+// status after a message.
+int read_file_list(quorlix::cli::CommandLine& command) {
+    if (command.files_from.empty()) return 0;
+    std::string text;
+    bool ok;
+    if (command.files_from == "-") {
+        quorlix::platform::set_binary_mode(stdin);
+        ok = read_all(stdin, text);
+    } else {
+        std::unique_ptr<std::FILE, FileCloser> list(std::fopen(command.files_from.c_str(), "rb"));
+        ok = list && read_all(list.get(), text);
+    }
+    if (!ok) {
+        std::fprintf(stderr, "quorlix: cannot read the file list %s: %s\n", command.files_from.c_str(),
+                     std::strerror(errno));
+        return 2;
+    }
+    for (std::string& name : quorlix::cli::split_file_list(text, command.null_separated)) {
+        command.files.push_back(std::move(name));
+    }
+    return 0;
+}
+
 // Checks the output directory before anything is converted and creates it
 // when it is missing (not in a dry run): 0, or the exit status after a
 // message on standard error.
@@ -118,12 +184,6 @@ int prepare_output_dir(const quorlix::cli::CommandLine& command, const quorlix::
     }
     return 0;
 }
-
-struct FileCloser {
-    void operator()(std::FILE* f) const {
-        if (f != nullptr) std::fclose(f);
-    }
-};
 
 }  // namespace
 
@@ -154,6 +214,8 @@ int main(int argc, char** argv) {
     if (command.show_version) {
         return print_and_check(quorlix::cli::version_text().c_str());
     }
+    if (command.filter) return run_filter(command);
+    if (int status = read_file_list(command)) return status;
     if (!command.site_directory.empty() && !quorlix::platform::is_directory(command.site_directory)) {
         std::fprintf(stderr, "quorlix: no such directory: %s\n%s", command.site_directory.c_str(),
                      try_help);
@@ -192,6 +254,7 @@ int main(int argc, char** argv) {
     settings.banner = !command.quiet;
     settings.verbose = command.options.verbose;
     settings.abort_flag = &abort_requested;
+    settings.jobs = command.jobs != 0 ? command.jobs : quorlix::platform::processor_count();
     if (command.restore) settings.summary_word = "Restored";
     quorlix::RunCounts counts = quorlix::perform_conversion_run(
         job, run_log, settings,
@@ -200,7 +263,8 @@ int main(int argc, char** argv) {
                 return std::make_unique<BackupRestorer>(command.options.dry_run,
                                                         command.options.verbose);
             }
-            return quorlix::ConverterLauncher::prepare(command.options, program_path, message);
+            return quorlix::ConverterLauncher::prepare(command.options, program_path, message,
+                                                       settings.jobs);
         });
 
     log.flush();
