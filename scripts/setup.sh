@@ -26,8 +26,9 @@ PACKAGES=(
   xvfb xauth libxrender1 libxi6 libxrandr2 libxcursor1 libxinerama1 libxcomposite1 libxfixes3
   # The fuzz target: clang with libFuzzer and the sanitizer runtimes
   clang libclang-rt-14-dev
-  # Test and benchmark helpers (HTML Tidy is the benchmark's baseline)
-  python3 tidy
+  # Test and benchmark helpers (HTML Tidy is the benchmark's baseline; GNU
+  # parallel runs the README's recipe for spreading a tree over machines)
+  python3 tidy parallel
 )
 # The HTML5 checker (tests/validator): Java 11 or later runs vnu.jar, and npm
 # fetches it. A java, node or npm already on PATH (from any source) is kept.

@@ -158,6 +158,9 @@ std::optional<std::string> executable_path();
 // inherited by a converter process.
 std::FILE* create_log_file(const std::string& path);
 
+// True when the stream is a terminal (a console on Windows).
+bool is_terminal(std::FILE* stream);
+
 // Makes a stream byte-exact (no LF to CR LF translation on Windows).
 void set_binary_mode(std::FILE* stream);
 

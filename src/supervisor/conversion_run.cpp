@@ -30,8 +30,9 @@ bool same_directory_name(const std::string& a, const std::string& b) {
 // a run of one file after another.
 class Dispatcher {
 public:
-    Dispatcher(unsigned workers, FileConverter& converter, OrderedLog& log, RunCounts& counts)
-        : converter_(converter), log_(log), counts_(counts) {
+    Dispatcher(unsigned workers, FileConverter& converter, OrderedLog& log, RunCounts& counts,
+               RunProgress* progress)
+        : converter_(converter), log_(log), counts_(counts), progress_(progress) {
         for (unsigned i = 0; i < std::max(workers, 1u); ++i) threads_.emplace_back([this] { work(); });
     }
     Dispatcher(const Dispatcher&) = delete;
@@ -115,6 +116,10 @@ private:
                 ++counts_.failed;
             }
             if (no_memory) counts_.stopped = true;
+            if (progress_ != nullptr) {
+                progress_->done = counts_.converted + counts_.skipped + counts_.failed;
+                progress_->failed = counts_.failed;
+            }
             changed_.notify_all();
         }
     }
@@ -122,6 +127,7 @@ private:
     FileConverter& converter_;
     OrderedLog& log_;
     RunCounts& counts_;
+    RunProgress* progress_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Task> tasks_;
@@ -138,7 +144,7 @@ public:
           log_(log),
           settings_(settings),
           ordered_(log),
-          dispatcher_(std::max(settings.jobs, 1u), converter, ordered_, counts) {}
+          dispatcher_(std::max(settings.jobs, 1u), converter, ordered_, counts, settings.progress) {}
 
     RunCounts counts;
 

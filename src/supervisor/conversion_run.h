@@ -64,6 +64,12 @@ using PrepareConverter = std::function<std::unique_ptr<FileConverter>(std::strin
 using AbortFlag = std::atomic<int>;
 static_assert(AbortFlag::is_always_lock_free);
 
+// What a run has done so far, for a progress display on another thread.
+struct RunProgress {
+    std::atomic<int> done{0};
+    std::atomic<int> failed{0};
+};
+
 struct RunSettings {
     bool banner = true;
     bool verbose = true;  // the skipped-directory lines and the summary
@@ -74,6 +80,8 @@ struct RunSettings {
     // How many files are converted at the same time; the log is the same
     // whatever the number.
     unsigned jobs = 1;
+    // Counted as files end, when given.
+    RunProgress* progress = nullptr;
 };
 
 inline constexpr const char* product_banner_name = "Quorlix 1.0.0";

@@ -136,6 +136,17 @@ public:
         } else if (in_place) {
             EXPECT_FALSE(fs::exists("page.html.bak"));
         }
+
+        // The same page through standard input and output ("quorlix -"):
+        // the bytes of the in-place conversion, nothing for a refused page.
+        if (setup.empty()) {
+            StringSink filter_log;
+            Diagnostics filter_diagnostics(command.options, filter_log, filter_log);
+            std::string piped;
+            const int filtered = convert_text(input, piped, command.options, filter_diagnostics);
+            EXPECT_EQ(filtered, result) << "standard input ends unlike the file";
+            EXPECT_EQ(piped, status == 1 ? std::string() : read_file("page.html"));
+        }
     }
 
 private:

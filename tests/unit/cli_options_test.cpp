@@ -109,6 +109,48 @@ TEST(CommandLine, SafetySwitches) {
     EXPECT_EQ(parse_error({"--restore=1", "a.html"}), "option --restore takes no value");
 }
 
+TEST(CommandLine, JobsFileListsAndStandardInput) {
+    EXPECT_EQ(parse_ok({"-j", "4", "a.html"}).jobs, 4u);
+    EXPECT_EQ(parse_ok({"-j12", "a.html"}).jobs, 12u);
+    EXPECT_EQ(parse_ok({"--jobs=1", "a.html"}).jobs, 1u);
+    EXPECT_EQ(parse_ok({"a.html"}).jobs, 0u) << "the default: one per processor";
+    for (const char* bad : {"0", "-1", "x", "257", "4x", ""}) {
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(parse_error({"--jobs", bad, "a.html"}).rfind("the number of jobs must be", 0), 0u);
+    }
+    CommandLine listed = parse_ok({"--files-from", "-", "-0"});
+    EXPECT_EQ(listed.files_from, "-");
+    EXPECT_TRUE(listed.null_separated);
+    EXPECT_EQ(parse_error({"-0", "a.html"}), "--null needs --files-from");
+    EXPECT_EQ(parse_error({"--files-from", "list", "--site", "web"}),
+              "give either files or --site, not both");
+    EXPECT_TRUE(parse_ok({"-"}).filter);
+    EXPECT_TRUE(parse_ok({"--force", "-"}).filter);
+    EXPECT_FALSE(parse_ok({"--", "-x.html"}).filter);
+    for (std::vector<std::string> bad : {std::vector<std::string>{"-", "a.html"},
+                                         {"-", "--site", "web"}, {"-", "-o", "out"},
+                                         {"-", "--restore"}, {"-", "--files-from", "l"}}) {
+        EXPECT_EQ(parse_error(bad).rfind("'-' (a page from standard input) goes alone", 0), 0u);
+    }
+}
+
+TEST(CommandLine, FileListsSplitOnLineFeedsOrNulBytes) {
+    const struct {
+        std::string text;
+        bool null_separated;
+        std::vector<std::string> names;
+    } cases[] = {
+        {"a.html\nb c.html\n", false, {"a.html", "b c.html"}},
+        {"a.html\n\n\nb.html", false, {"a.html", "b.html"}},
+        {"", false, {}},
+        {std::string("a\nb.html\0-c.html\0", 18), true, {"a\nb.html", "-c.html"}},
+        {std::string("\0\0x", 3), true, {"x"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(split_file_list(c.text, c.null_separated), c.names);
+    }
+}
+
 TEST(CommandLine, WebsiteMode) {
     CommandLine c = parse_ok({"--site", "web", "-e", "htm", "--ext=XHTML", "-x", "old", "--exclude",
                               "/abs/tmp"});

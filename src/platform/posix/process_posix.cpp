@@ -226,6 +226,8 @@ void shield_converter_process() {
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
+bool is_terminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
+
 unsigned processor_count() {
     cpu_set_t set;
     CPU_ZERO(&set);

@@ -142,6 +142,8 @@ std::FILE* open_pipe_stream(NativeHandle write_end) {
 
 void shield_converter_process() { ::SetConsoleCtrlHandler(nullptr, TRUE); }
 
+bool is_terminal(std::FILE* stream) { return ::_isatty(::_fileno(stream)) != 0; }
+
 unsigned processor_count() {
     DWORD_PTR process_mask = 0, system_mask = 0;
     if (::GetProcessAffinityMask(::GetCurrentProcess(), &process_mask, &system_mask)) {

@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "platform/process.h"
 #include "shell/cli/cli_options.h"
+#include "shell/cli/progress_line.h"
 #include "shell/cli/version.h"
 #include "supervisor/conversion_run.h"
 #include "supervisor/converter_launch.h"
@@ -19,6 +20,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -45,9 +47,16 @@ public:
     explicit LogSink(std::FILE* copy) : copy_(copy) {}
     void write(std::string_view text) override {
         if (text.empty()) return;
+        if (progress_ != nullptr) progress_->before_log_write();
         put(stdout, text);
         if (copy_ != nullptr) put(copy_, text);
+        if (progress_ != nullptr) {
+            std::fflush(stdout);
+            progress_->after_log_write(text.back() != '\n');
+        }
     }
+    // The status line on the terminal, which the log's lines displace.
+    void show_progress(quorlix::cli::ProgressLine* progress) { progress_ = progress; }
     void flush() override {
         check(stdout, std::fflush(stdout) == 0);
         if (copy_ != nullptr) check(copy_, std::fflush(copy_) == 0);
@@ -68,6 +77,7 @@ private:
     }
 
     std::FILE* copy_;
+    quorlix::cli::ProgressLine* progress_ = nullptr;
     std::FILE* failed_stream_ = nullptr;
     int error_ = 0;
 };
@@ -256,6 +266,17 @@ int main(int argc, char** argv) {
     settings.abort_flag = &abort_requested;
     settings.jobs = command.jobs != 0 ? command.jobs : quorlix::platform::processor_count();
     if (command.restore) settings.summary_word = "Restored";
+    // A status line for a long run, when standard error is a terminal.
+    quorlix::RunProgress progress;
+    std::optional<quorlix::cli::ProgressLine> progress_line;
+    if (!command.quiet && quorlix::platform::is_terminal(stderr) &&
+        (job.files.size() > 1 || !job.site_directory.empty())) {
+        settings.progress = &progress;
+        std::optional<int> total;
+        if (job.site_directory.empty()) total = static_cast<int>(job.files.size());
+        progress_line.emplace(progress, total);
+        log.show_progress(&*progress_line);
+    }
     quorlix::RunCounts counts = quorlix::perform_conversion_run(
         job, run_log, settings,
         [&](std::string& message) -> std::unique_ptr<quorlix::FileConverter> {
@@ -268,6 +289,8 @@ int main(int argc, char** argv) {
         });
 
     log.flush();
+    log.show_progress(nullptr);
+    progress_line.reset();
     if (log.failed()) {
         std::string where = log.log_file_failed() ? "the log file " + command.log_file
                                                   : std::string("standard output");

@@ -83,9 +83,12 @@ DWORD WINAPI conversion_worker(void* parameter) {
         RunSettings settings;
         settings.verbose = request->options.verbose;
         settings.abort_flag = &abort_requested;
+        // One converter per processor; the log reads as one file after another.
+        settings.jobs = platform::processor_count();
         perform_conversion_run(
             request->job, log, settings, [&](std::string& message) -> std::unique_ptr<FileConverter> {
-                return ConverterLauncher::prepare(request->options, request->program, message);
+                return ConverterLauncher::prepare(request->options, request->program, message,
+                                                  settings.jobs);
             });
         page_log.finish();
     } catch (const std::bad_alloc&) {
