@@ -106,6 +106,18 @@ check "a refused page from standard input is status 1" test $? -eq 1
 check "... writes nothing to standard output" test ! -s refused.out
 check "... and says why on standard error" grep -q 'Not an XHTML file' refused.err
 
+# --- The status line: on a terminal's standard error during a long run,
+# never in the --log file.
+mkdir -p many
+for i in $(seq 1 600); do cp "$golden"/pages/pottery-shop/input.html "many/p$i.html"; done
+script -qec "'$quorlix' -j 1 --site many --log many.log > many.out" /dev/null > terminal.txt 2>&1
+check "a long run on a terminal shows the status line" grep -qa 'quorlix: [0-9]* pages, .* a second, 0:0' terminal.txt
+check "... and erases it" grep -qa $'\r   *\r' terminal.txt
+check "... but never in the log file" test -z "$(grep -a ' a second, ' many.log)"
+check "... nor in the log on standard output" test -z "$(grep -a ' a second, ' many.out)"
+"$quorlix" -j 1 --site many --force --no-backup > /dev/null 2> not-a-terminal.txt
+check "no status line when standard error is no terminal" test ! -s not-a-terminal.txt
+
 # --- The README's recipe: GNU parallel hands out the names in batches.
 if command -v parallel > /dev/null; then
     make_tree spread
