@@ -124,14 +124,14 @@ private:
 //   and outputs are the null device, its signals have their default
 //   actions, and it runs in a process group of its own, so that Ctrl-C in
 //   the terminal reaches the supervisor only.
-//   Windows: CreateProcessA with the program path (quoted when it holds a
+//   Windows: CreateProcessW with the program path (quoted when it holds a
 //   blank), a blank and the argument as its command line, handle
 //   inheritance on, no creation flags and no standard handles passed.
 // None when the process cannot be started.
 std::optional<ChildProcess> start_process(const std::string& program, const std::string& argument,
                                           const std::vector<NativeHandle>& inherited);
 
-// The command line that start_process gives CreateProcessA.
+// The command line that start_process gives CreateProcessW (in UTF-8).
 std::string command_line_for(const std::string& program, const std::string& argument);
 
 // The converter's output stream on an inherited pipe write end: text mode on
@@ -176,7 +176,7 @@ struct DirectoryEntry {
 
 // The entries of one directory whose names match a wildcard pattern; the
 // argument is the directory, a separator and the pattern ("site/*.html").
-// Windows: FindFirstFileA's entries in its order whose own name matches
+// Windows: FindFirstFileW's entries (names in UTF-8) in its order whose own name matches
 // (not merely their short 8.3 name), directories marked by their attribute. Linux: names in byte order; regular files (or links to
 // them) and real directories only, so a link to a directory is never
 // entered and a link loop is never followed, and nothing is taken that could

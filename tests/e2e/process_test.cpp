@@ -14,6 +14,8 @@
 #include <cstdio>
 
 #ifdef _WIN32
+#include "platform/win32/wide_names.h"
+
 #include <direct.h>
 #include <fcntl.h>
 #include <io.h>
@@ -104,10 +106,11 @@ std::vector<std::string> temporary_files_below(const fs::path& root) {
 // device; returns the exit status.
 int run_program(const std::string& program, const std::vector<std::string>& arguments) {
 #ifdef _WIN32
-    std::vector<std::string> quoted;
-    quoted.push_back("\"" + program + "\"");
-    for (const auto& a : arguments) quoted.push_back("\"" + a + "\"");
-    std::vector<const char*> argv;
+    // A UTF-16 command line, as Windows passes it on.
+    std::vector<std::wstring> quoted;
+    quoted.push_back(L"\"" + platform::to_wide(program) + L"\"");
+    for (const auto& a : arguments) quoted.push_back(L"\"" + platform::to_wide(a) + L"\"");
+    std::vector<const wchar_t*> argv;
     for (const auto& q : quoted) argv.push_back(q.c_str());
     argv.push_back(nullptr);
     std::fflush(stdout);
@@ -115,7 +118,7 @@ int run_program(const std::string& program, const std::vector<std::string>& argu
     int null = _open("NUL", _O_WRONLY);
     _dup2(null, 1);
     _close(null);
-    intptr_t status = _spawnv(_P_WAIT, program.c_str(), argv.data());
+    intptr_t status = _wspawnv(_P_WAIT, platform::to_wide(program).c_str(), argv.data());
     _dup2(saved, 1);
     _close(saved);
     return static_cast<int>(status);
@@ -138,18 +141,26 @@ int run_program(const std::string& program, const std::vector<std::string>& argu
 #endif
 }
 
-// Files and directories named through the C runtime's narrow functions, as
-// the program names them (in the ANSI code page on Windows), so that a
-// name's bytes mean the same to the test and to the program.
+// Files and directories named as the program names them: in UTF-8, through
+// the wide functions on Windows, so that a name means the same to the test
+// and to the program.
+std::FILE* open_named(const std::string& path, bool for_writing) {
+#ifdef _WIN32
+    return ::_wfopen(platform::to_wide(path).c_str(), for_writing ? L"wb" : L"rb");
+#else
+    return std::fopen(path.c_str(), for_writing ? "wb" : "rb");
+#endif
+}
+
 void put_file(const std::string& path, const std::string& bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::FILE* f = open_named(path, true);
     ASSERT_NE(f, nullptr) << path;
     std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
 }
 
 std::string get_file(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = open_named(path, false);
     if (f == nullptr) return "(missing)";
     std::string bytes;
     char buffer[4096];
@@ -160,7 +171,7 @@ std::string get_file(const std::string& path) {
 
 void make_dir(const std::string& path) {
 #ifdef _WIN32
-    ASSERT_EQ(::_mkdir(path.c_str()), 0) << path;
+    ASSERT_EQ(::_wmkdir(platform::to_wide(path).c_str()), 0) << path;
 #else
     ASSERT_EQ(::mkdir(path.c_str(), 0777), 0) << path;
 #endif

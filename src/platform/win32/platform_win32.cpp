@@ -1,4 +1,5 @@
 #include "platform/platform.h"
+#include "platform/win32/wide_names.h"
 
 #include <windows.h>
 
@@ -44,45 +45,46 @@ bool File::close() {
 }
 
 File open_for_reading(const std::string& path) {
-    return File(::_open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT));
+    return File(::_wopen(to_wide(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT));
 }
 
 int create_exclusive(const std::string& path) {
-    return ::_open(path.c_str(), _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
-                   _S_IREAD | _S_IWRITE);
+    return ::_wopen(to_wide(path).c_str(), _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                    _S_IREAD | _S_IWRITE);
 }
 
-bool file_exists(const std::string& path) { return ::_access(path.c_str(), 0) == 0; }
+bool file_exists(const std::string& path) { return ::_waccess(to_wide(path).c_str(), 0) == 0; }
 
 bool has_read_only_attribute(const std::string& path) {
-    DWORD attributes = ::GetFileAttributesA(path.c_str());
+    DWORD attributes = ::GetFileAttributesW(to_wide(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return false;
     return (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
 std::optional<unsigned> file_mode(const std::string& path) {
     struct _stat64 st;
-    if (::_stat64(path.c_str(), &st) != 0) return std::nullopt;
+    if (::_wstat64(to_wide(path).c_str(), &st) != 0) return std::nullopt;
     return static_cast<unsigned>(st.st_mode);
 }
 
 bool set_file_mode(const std::string& path, unsigned mode) {
-    return ::_chmod(path.c_str(), static_cast<int>(mode & (_S_IREAD | _S_IWRITE))) == 0;
+    return ::_wchmod(to_wide(path).c_str(), static_cast<int>(mode & (_S_IREAD | _S_IWRITE))) == 0;
 }
 
-bool remove_file(const std::string& path) { return ::remove(path.c_str()) == 0; }
+bool remove_file(const std::string& path) { return ::_wremove(to_wide(path).c_str()) == 0; }
 
 FileKind file_kind(const std::string& path) {
-    DWORD attributes = ::GetFileAttributesA(path.c_str());
+    std::wstring name = to_wide(path);
+    DWORD attributes = ::GetFileAttributesW(name.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         // Device names (NUL, CON) have no attributes but do exist.
-        return ::_access(path.c_str(), 0) == 0 ? FileKind::other : FileKind::missing;
+        return ::_waccess(name.c_str(), 0) == 0 ? FileKind::other : FileKind::missing;
     }
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileKind::directory : FileKind::regular;
 }
 
 bool make_directory(const std::string& path) {
-    return ::CreateDirectoryA(path.c_str(), nullptr) != 0 ||
+    return ::CreateDirectoryW(to_wide(path).c_str(), nullptr) != 0 ||
            ::GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
@@ -98,23 +100,24 @@ bool copy_owner(const File&, const std::string&) { return true; }
 void ensure_standard_streams() {}
 
 bool rename_file(const std::string& from, const std::string& to) {
-    return ::rename(from.c_str(), to.c_str()) == 0;
+    return ::_wrename(to_wide(from).c_str(), to_wide(to).c_str()) == 0;
 }
 
 std::optional<std::string> full_path(const std::string& path) {
     if (path.empty()) return std::nullopt;
-    DWORD needed = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    std::wstring name = to_wide(path);
+    DWORD needed = ::GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
     if (needed == 0) return std::nullopt;
-    std::vector<char> buffer(needed + 1);
-    DWORD got = ::GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(),
+    std::vector<wchar_t> buffer(needed + 1);
+    DWORD got = ::GetFullPathNameW(name.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(),
                                    nullptr);
     if (got == 0 || got >= buffer.size()) return std::nullopt;
-    return std::string(buffer.data(), got);
+    return to_utf8(std::wstring_view(buffer.data(), got));
 }
 
 namespace {
 bool file_identity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
-    HANDLE h = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE h = ::CreateFileW(to_wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     BOOL ok = ::GetFileInformationByHandle(h, &info);

@@ -1,4 +1,5 @@
 #include "platform/process.h"
+#include "platform/win32/wide_names.h"
 
 #include <windows.h>
 
@@ -118,14 +119,12 @@ std::optional<ChildProcess> start_process(const std::string& program, const std:
                                           const std::vector<NativeHandle>&) {
     // The handles to inherit were created inheritable (shared memory, the
     // pipe's write end); everything else that this program opens is not.
-    std::string line = command_line_for(program, argument);
-    std::vector<char> command(line.begin(), line.end());
-    command.push_back('\0');
-    STARTUPINFOA startup{};
+    std::wstring command = to_wide(command_line_for(program, argument));
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                          nullptr, &startup, &info)) {
+    if (!::CreateProcessW(to_wide(program).c_str(), command.data(), nullptr, nullptr, TRUE, 0,
+                          nullptr, nullptr, &startup, &info)) {
         return std::nullopt;
     }
     ::CloseHandle(info.hThread);
@@ -157,21 +156,21 @@ unsigned processor_count() {
 }
 
 std::optional<std::string> executable_path() {
-    std::vector<char> buffer(2048);
-    DWORD n = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    std::vector<wchar_t> buffer(32768);
+    DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (n == 0 || n >= buffer.size()) return std::nullopt;
-    return std::string(buffer.data(), n);
+    return to_utf8(std::wstring_view(buffer.data(), n));
 }
 
 std::FILE* create_log_file(const std::string& path) {
     // "N": not inherited by the converter processes.
-    return std::fopen(path.c_str(), "wbN");
+    return ::_wfopen(to_wide(path).c_str(), L"wbN");
 }
 
 void set_binary_mode(std::FILE* stream) { ::_setmode(::_fileno(stream), _O_BINARY); }
 
 bool is_directory(const std::string& path) {
-    DWORD attributes = ::GetFileAttributesA(path.c_str());
+    DWORD attributes = ::GetFileAttributesW(to_wide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -180,16 +179,16 @@ std::vector<DirectoryEntry> find_entries(const std::string& pattern_path) {
     std::size_t separator = pattern_path.find_last_of("\\/:");
     std::string_view pattern = std::string_view(pattern_path).substr(
         separator == std::string::npos ? 0 : separator + 1);
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA(pattern_path.c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW(to_wide(pattern_path).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return entries;
     do {
         // The search also matches the short 8.3 names: "*.htm" finds
         // "page.html" through "PAGE~1.HTM". Only the real name counts.
-        if (!wildcard_match(pattern, found.cFileName)) continue;
-        entries.push_back(
-            {found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-    } while (::FindNextFileA(search, &found));
+        std::string name = to_utf8(found.cFileName);
+        if (!wildcard_match(pattern, name)) continue;
+        entries.push_back({std::move(name), (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (::FindNextFileW(search, &found));
     ::FindClose(search);
     return entries;
 }

@@ -1,5 +1,6 @@
 #include "shell/win32/wizard.h"
 
+#include "platform/win32/wide_names.h"
 #include "shell/win32/app.h"
 #include "shell/win32/resource_ids.h"
 #include "shell/win32/texts.h"
@@ -10,6 +11,9 @@
 #include <prsht.h>
 
 #include <array>
+#include <cstring>
+#include <string_view>
+#include <vector>
 #include <new>
 
 namespace quorlix::gui {
@@ -41,29 +45,35 @@ struct PathPage {
 // The folder browser, showing root and what lies below it (everything
 // when root is null): the chosen folder's path, or none.
 std::optional<std::string> browse_for_folder(HWND owner, const ITEMIDLIST* root) {
-    char display_name[MAX_PATH] = "";
-    BROWSEINFOA info{};
+    wchar_t display_name[MAX_PATH] = L"";
+    std::wstring title = platform::to_wide(texts::choose_directory_title);
+    BROWSEINFOW info{};
     info.hwndOwner = owner;
     info.pidlRoot = root;
     info.pszDisplayName = display_name;
-    info.lpszTitle = texts::choose_directory_title;
+    info.lpszTitle = title.c_str();
     info.ulFlags = BIF_EDITBOX | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
-    ItemList chosen(::SHBrowseForFolderA(&info));
-    char path[MAX_PATH];
-    if (!chosen || !::SHGetPathFromIDListA(chosen.get(), path)) return std::nullopt;
-    return std::string(path);
+    ItemList chosen(::SHBrowseForFolderW(&info));
+    wchar_t path[MAX_PATH];
+    if (!chosen || !::SHGetPathFromIDListW(chosen.get(), path)) return std::nullopt;
+    return platform::to_utf8(path);
+}
+
+// Shows a UTF-8 text in a control.
+void set_control_text(HWND page, int id, const std::string& text) {
+    ::SetDlgItemTextW(page, id, platform::to_wide(text).c_str());
 }
 
 void browse_for_directory(HWND page) {
     if (auto path = browse_for_folder(page, nullptr)) {
-        ::SetDlgItemTextA(page, IDC_DIRECTORY, path->c_str());
+        set_control_text(page, IDC_DIRECTORY, *path);
     }
 }
 
 void browse_for_file(HWND page) {
     FileDialog dialog{texts::file_filter, 2, texts::choose_file_title, nullptr,
                       OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST};
-    if (auto file = choose_file(page, dialog, false)) ::SetDlgItemTextA(page, IDC_FILE, file->c_str());
+    if (auto file = choose_file(page, dialog, false)) set_control_text(page, IDC_FILE, *file);
 }
 
 const PathPage directory_page{IDC_DIRECTORY, texts::choose_directory, texts::directory_unreadable,
@@ -137,26 +147,24 @@ int list_extra_width = 0;
 void add_excluded_directory(HWND page) {
     ItemList root;
     if (job.site_directory) {
-        const std::string& site = *job.site_directory;
-        int length = ::MultiByteToWideChar(CP_ACP, 0, site.c_str(), -1, nullptr, 0);
-        if (length > 0) {
-            std::wstring wide(static_cast<std::size_t>(length), L'\0');
-            ::MultiByteToWideChar(CP_ACP, 0, site.c_str(), -1, wide.data(), length);
-            ITEMIDLIST* list = nullptr;
-            if (SUCCEEDED(::SHILCreateFromPath(wide.c_str(), &list, nullptr))) root.reset(list);
+        std::wstring wide = platform::to_wide(*job.site_directory);
+        ITEMIDLIST* list = nullptr;
+        if (!wide.empty() && SUCCEEDED(::SHILCreateFromPath(wide.c_str(), &list, nullptr))) {
+            root.reset(list);
         }
     }
     std::optional<std::string> path = browse_for_folder(page, root.get());
     if (!path) return;
 
     HWND list = ::GetDlgItem(page, IDC_EXCLUDED_LIST);
-    ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path->c_str()));
+    std::wstring entry = platform::to_wide(*path);
+    ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
     // Widen the scrolling range so that the longest entry can be read.
     ScreenDc dc;
     if (dc.get() == nullptr) return;
     SelectedObject font(dc.get(), list_font.get());
     SIZE size{};
-    if (::GetTextExtentPoint32A(dc.get(), path->c_str(), static_cast<int>(path->size()), &size)) {
+    if (::GetTextExtentPoint32W(dc.get(), entry.c_str(), static_cast<int>(entry.size()), &size)) {
         int width = size.cx + list_extra_width;
         if (width > list_max_extent) {
             list_max_extent = width;
@@ -181,14 +189,14 @@ void start_excluded_page() {
 
 // The text of one list entry; none when its length cannot be read.
 std::optional<std::string> list_entry(HWND list, int index) {
-    LRESULT length = ::SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    LRESULT length = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == LB_ERR) return std::nullopt;
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    LRESULT got = ::SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index),
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    LRESULT got = ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index),
                                  reinterpret_cast<LPARAM>(text.data()));
     if (got == LB_ERR) return std::nullopt;
     text.resize(static_cast<std::size_t>(got));
-    return text;
+    return platform::to_utf8(text);
 }
 
 int list_count(HWND list) {
@@ -248,8 +256,9 @@ void add_extension(HWND page) {
     }
     try {
         if (std::optional<std::string> text = control_text(edit)) {
-            ::SendDlgItemMessageA(page, IDC_EXTENSION_LIST, LB_ADDSTRING, 0,
-                                  reinterpret_cast<LPARAM>(text->c_str()));
+            std::wstring entry = platform::to_wide(*text);
+            ::SendDlgItemMessageW(page, IDC_EXTENSION_LIST, LB_ADDSTRING, 0,
+                                  reinterpret_cast<LPARAM>(entry.c_str()));
         } else {
             show_error_box(page, texts::extension_unreadable);
         }
@@ -344,21 +353,32 @@ int run_wizard(int button, HWND owner) {
 }
 
 std::optional<std::string> choose_file(HWND owner, const FileDialog& what, bool save) {
-    char file[262] = "";
-    OPENFILENAMEA dialog{};
+    // The filter's NUL-terminated strings end with an empty one.
+    const char* filter_end = what.filter;
+    while (*filter_end != '\0') filter_end += std::strlen(filter_end) + 1;
+    std::wstring wide_filter = platform::to_wide(
+        std::string_view(what.filter, static_cast<std::size_t>(filter_end - what.filter)));
+    wide_filter.push_back(L'\0');
+    std::wstring title = platform::to_wide(what.title);
+    std::wstring extension =
+        what.default_extension != nullptr ? platform::to_wide(what.default_extension) : L"";
+    // The name may be as long as the system allows; the settings block
+    // refuses what it cannot carry, with its own message.
+    std::vector<wchar_t> file(32768, L'\0');
+    OPENFILENAMEW dialog{};
     static_assert(sizeof dialog == 152);
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
-    dialog.lpstrFilter = what.filter;
+    dialog.lpstrFilter = wide_filter.c_str();
     dialog.nFilterIndex = what.filter_index;
-    dialog.lpstrFile = file;
-    dialog.nMaxFile = sizeof file;
-    dialog.lpstrTitle = what.title;
-    dialog.lpstrDefExt = what.default_extension;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrTitle = title.c_str();
+    dialog.lpstrDefExt = what.default_extension != nullptr ? extension.c_str() : nullptr;
     dialog.Flags = what.flags;
-    bool chosen = save ? ::GetSaveFileNameA(&dialog) : ::GetOpenFileNameA(&dialog);
+    bool chosen = save ? ::GetSaveFileNameW(&dialog) : ::GetOpenFileNameW(&dialog);
     if (!chosen) return std::nullopt;
-    return std::string(file);
+    return platform::to_utf8(file.data());
 }
 
 void set_wizard_buttons(HWND page, DWORD buttons) {
@@ -371,13 +391,13 @@ INT_PTR notification_result(HWND page, LONG_PTR result) {
 }
 
 std::optional<std::string> control_text(HWND control) {
-    int length = ::GetWindowTextLengthA(control);
+    int length = ::GetWindowTextLengthW(control);
     if (length < 0) return std::nullopt;
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    int got = ::GetWindowTextA(control, text.data(), length + 1);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    int got = ::GetWindowTextW(control, text.data(), length + 1);
     if (got == 0 && length > 0) return std::nullopt;
     text.resize(static_cast<std::size_t>(got));
-    return text;
+    return platform::to_utf8(text);
 }
 
 INT_PTR CALLBACK welcome_page_proc(HWND page, UINT message, WPARAM, LPARAM lparam) {
