@@ -1,6 +1,7 @@
 #include "shell/win32/app.h"
 
 #include "converter/converter_entry.h"
+#include "platform/win32/wide_names.h"
 #include "shell/win32/resource_ids.h"
 #include "shell/win32/texts.h"
 #include "shell/win32/win_handles.h"
@@ -79,9 +80,12 @@ void show_out_of_memory_box(HWND owner) { show_error_box(owner, texts::insuffici
 
 std::optional<std::string> get_program_path(const char* fallback) {
     try {
-        std::vector<char> buffer(2048);
-        DWORD length = ::GetModuleFileNameA(nullptr, buffer.data(), 2048);
-        if (length != 0 && length < 2048) return std::string(buffer.data(), length);
+        // In UTF-8, as every name inside the program.
+        std::vector<wchar_t> buffer(32768);
+        DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length != 0 && length < buffer.size()) {
+            return platform::to_utf8(std::wstring_view(buffer.data(), length));
+        }
         if (fallback != nullptr && *fallback != '\0') return std::string(fallback);
     } catch (const std::bad_alloc&) {
     }
@@ -249,17 +253,36 @@ INT_PTR CALLBACK about_dialog_proc(HWND window, UINT message, WPARAM wparam, LPA
     return FALSE;
 }
 
+std::string documentation_path() {
+    std::size_t folder_end = program_path.find_last_of("\\/");
+    return (folder_end == std::string::npos ? std::string() : program_path.substr(0, folder_end + 1)) +
+           texts::documentation_file;
+}
+
 INT_PTR CALLBACK help_dialog_proc(HWND window, UINT message, WPARAM wparam, LPARAM) {
+    if (message == WM_INITDIALOG) {
+        ::SetDlgItemTextW(window, IDC_DOCUMENTATION_PATH,
+                          platform::to_wide(documentation_path()).c_str());
+        return FALSE;
+    }
     if (message != WM_COMMAND) return FALSE;
     switch (LOWORD(wparam)) {
     case IDOK:
     case IDCANCEL:
         ::EndDialog(window, LOWORD(wparam));
         return TRUE;
-    case IDC_OPEN_DOCUMENTATION:
-        ::ShellExecuteA(nullptr, "open", QUORLIX_DOCUMENTATION_ADDRESS, nullptr, nullptr,
-                        SW_SHOWNORMAL);
+    case IDC_OPEN_DOCUMENTATION: {
+        // A .md file has no program of its own on most systems; Notepad
+        // shows it as the text it is.
+        std::wstring path = platform::to_wide(documentation_path());
+        if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            show_error_box(window, texts::no_documentation);
+            return TRUE;
+        }
+        std::wstring quoted = L"\"" + path + L"\"";
+        ::ShellExecuteW(window, L"open", L"notepad.exe", quoted.c_str(), nullptr, SW_SHOWNORMAL);
         return TRUE;
+    }
     }
     return FALSE;
 }

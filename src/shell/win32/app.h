@@ -55,6 +55,9 @@ int run_main_window(int show_command);
 
 INT_PTR CALLBACK main_dialog_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 INT_PTR CALLBACK about_dialog_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+// Where the Help box says the documentation is: README.md beside the program.
+std::string documentation_path();
+
 INT_PTR CALLBACK help_dialog_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 }  // namespace quorlix::gui

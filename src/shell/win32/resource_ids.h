@@ -58,6 +58,5 @@
 #define IDC_SHEET_NEXT 12324
 #define IDC_SHEET_FINISH 12325
 
-// Where the documentation lives: shown in the Help box and opened by its
-// "Open documentation" button.
-#define QUORLIX_DOCUMENTATION_ADDRESS "https://quorlix.example/docs/"
+// Help box: where the documentation file is
+#define IDC_DOCUMENTATION_PATH 301

@@ -77,24 +77,35 @@ inline constexpr const char* log_too_long =
 inline constexpr const char* log_write_error = "Error writing the log to the file";
 inline constexpr const char* no_conversion = "Unable to start conversion";
 
+// Help box
+inline constexpr const char* documentation_file = "README.md";
+inline constexpr const char* no_documentation =
+    "The documentation file README.md is not in the program's folder. It comes with "
+    "the program's installer and its zip file.";
+
 // About box
 inline constexpr const char* licence =
-    "Copyright (c) the Quorlix developers.\r\n"
+    "Copyright (c) 2026 The Quorlix authors\r\n"
     "\r\n"
     "Permission is hereby granted, free of charge, to any person\r\n"
-    "obtaining a copy of this software and its documentation, to\r\n"
-    "use, copy, modify, merge, publish and distribute it, and to\r\n"
-    "permit persons to whom it is furnished to do so, provided\r\n"
-    "that the above copyright notice and this permission notice\r\n"
-    "are included in all copies or substantial portions of it.\r\n"
+    "obtaining a copy of this software and associated documentation\r\n"
+    "files (the \"Software\"), to deal in the Software without\r\n"
+    "restriction, including without limitation the rights to use,\r\n"
+    "copy, modify, merge, publish, distribute, sublicense, and/or sell\r\n"
+    "copies of the Software, and to permit persons to whom the\r\n"
+    "Software is furnished to do so, subject to the following\r\n"
+    "conditions:\r\n"
     "\r\n"
-    "THE SOFTWARE IS PROVIDED \"AS IS\", WITHOUT WARRANTY OF ANY\r\n"
-    "KIND, EXPRESS OR IMPLIED, INCLUDING BUT NOT LIMITED TO THE\r\n"
-    "WARRANTIES OF MERCHANTABILITY, FITNESS FOR A PARTICULAR\r\n"
-    "PURPOSE AND NONINFRINGEMENT. IN NO EVENT SHALL THE AUTHORS\r\n"
-    "OR COPYRIGHT HOLDERS BE LIABLE FOR ANY CLAIM, DAMAGES OR\r\n"
-    "OTHER LIABILITY, WHETHER IN AN ACTION OF CONTRACT, TORT OR\r\n"
-    "OTHERWISE, ARISING FROM, OUT OF OR IN CONNECTION WITH THE\r\n"
-    "SOFTWARE OR THE USE OR OTHER DEALINGS IN THE SOFTWARE.\r\n";
+    "The above copyright notice and this permission notice shall be\r\n"
+    "included in all copies or substantial portions of the Software.\r\n"
+    "\r\n"
+    "THE SOFTWARE IS PROVIDED \"AS IS\", WITHOUT WARRANTY OF ANY KIND,\r\n"
+    "EXPRESS OR IMPLIED, INCLUDING BUT NOT LIMITED TO THE WARRANTIES\r\n"
+    "OF MERCHANTABILITY, FITNESS FOR A PARTICULAR PURPOSE AND\r\n"
+    "NONINFRINGEMENT. IN NO EVENT SHALL THE AUTHORS OR COPYRIGHT\r\n"
+    "HOLDERS BE LIABLE FOR ANY CLAIM, DAMAGES OR OTHER LIABILITY,\r\n"
+    "WHETHER IN AN ACTION OF CONTRACT, TORT OR OTHERWISE, ARISING\r\n"
+    "FROM, OUT OF OR IN CONNECTION WITH THE SOFTWARE OR THE USE OR\r\n"
+    "OTHER DEALINGS IN THE SOFTWARE.\r\n";
 
 }  // namespace quorlix::gui::texts
