@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Pictures of the Windows program for review: the main window, every page of
 # both wizards, the log after a run of each, the Options dialog, About and
-# Help, as PNG files in build/screenshots/ (or the folder given).
+# Help, as PNG files in build/screenshots/ (or the folder given): at 96 DPI
+# (Windows' default) in 96dpi/ and at 144 DPI (150 %) in 144dpi/.
 #
 #   bash scripts/screenshots.sh [FOLDER]
 #
@@ -21,14 +22,19 @@ cmake --build --preset windows -j 2 --target gui_tests
 
 # shellcheck source=scripts/wine-env.sh
 source "$ROOT/scripts/wine-env.sh"
-trap quorlix_wine_stop EXIT
 quorlix_wine_env "$ROOT/build/windows"
+# The prefix is left at 96 DPI, where the tests expect it.
+trap 'quorlix_wine_dpi 96; quorlix_wine_stop' EXIT
 quorlix_wine_start
 
 rm -rf "$OUT"
 mkdir -p "$OUT"
 OUT=$(cd "$OUT" && pwd)
-"$QUORLIX_WINE" "$ROOT/build/windows/tests/gui_tests.exe" --screenshots "Z:${OUT//\//\\}"
+for dpi in 96 144; do
+  mkdir -p "$OUT/${dpi}dpi"
+  quorlix_wine_dpi "$dpi"
+  "$QUORLIX_WINE" "$ROOT/build/windows/tests/gui_tests.exe" --screenshots "Z:${OUT//\//\\}\\${dpi}dpi"
+done
 
 python3 - "$OUT" <<'PY'
 import pathlib, struct, sys, zlib
@@ -60,10 +66,10 @@ def bmp_to_png(bmp_path, png_path):
     png_path.write_bytes(png)
 
 folder = pathlib.Path(sys.argv[1])
-for bmp in sorted(folder.glob("*.bmp")):
+for bmp in sorted(folder.glob("*/*.bmp")):
     bmp_to_png(bmp, bmp.with_suffix(".png"))
     bmp.unlink()
 PY
 
 echo "screenshots in $OUT:"
-ls -1 "$OUT"
+ls -1 "$OUT"/*

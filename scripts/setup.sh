@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package that the builds and the tests need: the Linux
 # build (g++, GoogleTest), the Windows cross build (MinGW-w64) and Wine and
-# Xvfb to run the Windows programs, and for the HTML5 validation of the page
+# Xvfb to run the Windows programs, the packaging tools (scripts/package.sh), and for the HTML5 validation of the page
 # goldens a Java runtime and Node.js with npm (each only when missing), then
 # the Nu Html Checker through `npm ci` in tests/validator. Idempotent:
 # packages that are already installed are skipped and the npm step runs only
@@ -29,6 +29,10 @@ PACKAGES=(
   # Test and benchmark helpers (HTML Tidy is the benchmark's baseline; GNU
   # parallel runs the README's recipe for spreading a tree over machines)
   python3 tidy parallel
+  # Packages (scripts/package.sh) and their tests: the manual page's
+  # renderer and man, the Debian package's tools and lintian, wixl and
+  # msiinfo for the Windows installer, zip for the portable Windows files.
+  groff man-db file dpkg-dev lintian wixl msitools zip unzip
 )
 # The HTML5 checker (tests/validator): Java 11 or later runs vnu.jar, and npm
 # fetches it. A java, node or npm already on PATH (from any source) is kept.

@@ -4,11 +4,14 @@
 #   linux       native g++ build
 #   linux-asan  native build with AddressSanitizer and UndefinedBehaviorSanitizer
 #   windows     MinGW-w64 cross build, its tests run under Wine (the wizard's
-#               GUI tests on an Xvfb display)
+#               GUI tests on an Xvfb display, at 96 DPI and again at 144 DPI)
+#   package     scripts/package.sh: the Debian package, the Windows installer
+#               and zip in dist/ (their tests are in the presets above, label
+#               package)
 #   fuzz        a short libFuzzer run (QUORLIX_FUZZ_SECONDS, default 60) of the
 #               in-process conversion under ASan and UBSan, seeded with the goldens
 #
-#   bash scripts/test.sh                 # all three
+#   bash scripts/test.sh                 # all of them
 #   bash scripts/test.sh linux windows   # only these presets
 #
 # Exits non-zero when a build or a test fails. The last line sums all runs as
@@ -24,7 +27,7 @@ JOBS=2   # the machines have 2 cores
 if [ "$#" -gt 0 ]; then
   PRESETS=("$@")
 else
-  PRESETS=(linux linux-asan windows fuzz)
+  PRESETS=(linux linux-asan windows package fuzz)
 fi
 
 started=$SECONDS
@@ -85,7 +88,25 @@ run_platform() {
   ctest --preset "$preset" 2>&1 | tee "$log"
   rc=${PIPESTATUS[0]}
   t_test=$((SECONDS - t1))
+  local dpi_passed=0 dpi_failed=0 dpi_note=""
   if [ "$preset" = windows ]; then
+    # The wizard's dialogs must work at 150 % too: the GUI tests again with
+    # the display at 144 DPI, then the prefix back at 96.
+    banner "$label: GUI tests at 144 DPI"
+    local t2=$SECONDS dpi_log="$LOG_DIR/ctest-windows-144dpi.log" dpi_rc
+    if quorlix_wine_dpi 144; then
+      ctest --preset windows -L gui 2>&1 | tee "$dpi_log"
+      dpi_rc=${PIPESTATUS[0]}
+    else
+      dpi_rc=1; : >"$dpi_log"
+    fi
+    quorlix_wine_dpi 96
+    parse_ctest_log "$dpi_log"
+    dpi_passed=$PASSED dpi_failed=$FAILED
+    if [ "$dpi_rc" -ne 0 ] && [ "$dpi_failed" -eq 0 ]; then dpi_failed=1; fi
+    if [ "$RAN" -eq 0 ]; then dpi_failed=$((dpi_failed > 0 ? dpi_failed : 1)); fi
+    dpi_note=", $RAN GUI tests again at 144 DPI: $dpi_passed passed, $dpi_failed failed ($((SECONDS - t2)) s)"
+    if [ -n "$FAILED_NAMES" ]; then dpi_note="$dpi_note"$'\n'"  failed at 144 DPI:"$'\n'"$FAILED_NAMES"; fi
     quorlix_wine_stop
   fi
 
@@ -107,10 +128,10 @@ run_platform() {
   if [ "$RAN" -eq 0 ]; then
     FAILED=$((FAILED > 0 ? FAILED : 1))
   fi
-  total_passed=$((total_passed + PASSED))
-  total_failed=$((total_failed + FAILED))
-  [ "$rc" -eq 0 ] && [ "$FAILED" -eq 0 ] || status=1
-  summary+=("$label: $RAN tests $where, $PASSED passed, $FAILED failed (build ${t_build} s${wine_note}, tests ${t_test} s)")
+  total_passed=$((total_passed + PASSED + dpi_passed))
+  total_failed=$((total_failed + FAILED + dpi_failed))
+  [ "$rc" -eq 0 ] && [ "$FAILED" -eq 0 ] && [ "$dpi_failed" -eq 0 ] || status=1
+  summary+=("$label: $RAN tests $where, $PASSED passed, $FAILED failed (build ${t_build} s${wine_note}, tests ${t_test} s)$dpi_note")
   if [ -n "$FAILED_NAMES" ]; then
     summary+=("  failed:" "$FAILED_NAMES")
   fi
@@ -126,6 +147,20 @@ run_fuzz() {
   else
     total_failed=$((total_failed + 1)); status=1
     summary+=("Fuzzing: FAILED, see build/fuzz/findings and $LOG_DIR/fuzz.log")
+  fi
+}
+
+# The packages, built into dist/ by the command that users run; counts as
+# one test.
+run_package() {
+  local t0=$SECONDS
+  banner "Packages (scripts/package.sh)"
+  if bash "$ROOT/scripts/package.sh" 2>&1 | tee "$LOG_DIR/package.log"; then
+    total_passed=$((total_passed + 1))
+    summary+=("Packages: $(grep -c '^-' "$LOG_DIR/package.log") files in dist/ ($((SECONDS - t0)) s)")
+  else
+    total_failed=$((total_failed + 1)); status=1
+    summary+=("Packages: scripts/package.sh FAILED, see $LOG_DIR/package.log")
   fi
 }
 
@@ -145,6 +180,7 @@ for preset in "${PRESETS[@]}"; do
     linux)      run_platform linux "Linux" ;;
     linux-asan) run_platform linux-asan "Linux (ASan+UBSan)" ;;
     windows)    run_platform windows "Windows (MinGW-w64)" ;;
+    package)    run_package ;;
     fuzz)       run_fuzz ;;
     *) echo "unknown preset: $preset" >&2
        summary+=("$preset: unknown preset"); total_failed=$((total_failed + 1)); status=1 ;;

@@ -119,3 +119,10 @@ quorlix_wine_stop() {
     QUORLIX_XVFB_PID=
   fi
 }
+
+# quorlix_wine_dpi N: the display's resolution that the prefix's programs
+# see from their next start (96 is Windows' default, 144 is 150 %).
+quorlix_wine_dpi() {
+  "$QUORLIX_WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+    </dev/null >/dev/null 2>&1 || { quorlix_wine_log "setting LogPixels to $1 failed"; return 1; }
+}
