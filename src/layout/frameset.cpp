@@ -189,7 +189,10 @@ void build_frameset_layout(Document& d) {
     std::string own;
     if (outermost) {
         own = d.styles.next_class_name();
-        d.styles.add_class_rule(own, "height:100vh;width:100%;overflow:hidden;");
+        // Fixed to the viewport: the page's own style sheets may still have
+        // rules for body (margins, a maximum width) that would move or
+        // shrink a container in the flow.
+        d.styles.add_class_rule(own, "position:fixed;top:0;left:0;height:100vh;width:100%;overflow:hidden;");
     } else {
         own = take_cell_class(d, parent(d));
     }

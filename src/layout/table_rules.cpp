@@ -100,7 +100,7 @@ void end_table(Document& d) {
     }
     if (t.border_seen && !t.border_zero && !t.rules_seen) {
         t.rules_code = 5;
-    } else if (t.rules_seen && t.rules_code != 0) {
+    } else if (t.rules_seen) {
         add_css(d, "border-collapse:collapse;");
     }
     switch (t.rules_code) {
