@@ -116,6 +116,7 @@ void end_table(Document& d) {
         default: d.diagnostics.error_plain(messages::rules_out_of_range);
     }
     d.out.append(e.tag.view());
+    emit_xml_lang(d);
     d.styles.emit_class_attribute(d.out, e);
     if (e.element_class_name) {
         const std::string& name = *e.element_class_name;

@@ -12,6 +12,17 @@
 
 namespace quorlix {
 
+void OutputBuffer::drop_line_indent() {
+    std::string_view text = view();
+    std::size_t start = text.size();
+    while (start > 0 && (text[start - 1] == ' ' || text[start - 1] == '\t')) --start;
+    if (start == text.size() || (start > 0 && text[start - 1] != '\n')) return;
+    for (std::uint64_t position : {style_position_, title_end_position_, head_position_}) {
+        if (position > start) return;
+    }
+    truncate(start);
+}
+
 GrowableText::~GrowableText() { std::free(text_); }
 
 void GrowableText::reserve(std::uint64_t capacity, const char* failure_detail) {

@@ -103,6 +103,13 @@ public:
     bool try_reserve(std::uint64_t capacity);
 
 protected:
+    // Shortens the text to the given length (no more than its length).
+    void truncate(std::uint64_t length) {
+        if (length < length_) {
+            length_ = length;
+            text_[length_] = '\0';
+        }
+    }
     // Gives the buffer at least this capacity; throws OutOfMemory with the
     // given detail when it cannot.
     void reserve(std::uint64_t capacity, const char* failure_detail);
@@ -143,6 +150,11 @@ public:
     std::uint64_t style_position() const { return style_position_; }
     std::uint64_t title_end_position() const { return title_end_position_; }
     std::uint64_t head_position() const { return head_position_; }
+
+    // Removes the blanks that indent the line being written, when nothing
+    // but blanks precedes them on it and no recorded position lies among
+    // them: for an element that is dropped together with its line.
+    void drop_line_indent();
 
 private:
     std::uint64_t style_position_ = 0;

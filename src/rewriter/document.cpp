@@ -12,6 +12,15 @@ void Document::begin(std::uint64_t input_size) {
     link_relation.reset();
     font_face.reset();
     form_accept_buffer.reset();
+    tag_name.clear();
+    generic_name_pending = false;
+    xml_lang.reset();
+    xml_lang_seen = false;
+    lang_given = false;
+    foreign_depth = 0;
+    foreign_start_tag = false;
+    cdata_open = false;
+    cdata_bare = false;
 }
 
 void Document::end() {

@@ -118,6 +118,9 @@ public:
         bool default_type = false;
         bool keep = true;
         bool obsolete_relation = false;
+        bool relation_given = false;   // rel
+        bool made_by = false;          // rev="made"
+        bool other_meaning = false;    // itemprop or property
     } link;
 
     // A table start tag: which attributes were converted and what they say
@@ -156,6 +159,25 @@ public:
     bool compact_allowed = false;
 
     char saved_quote = '"';
+
+    // The name of the element whose start tag is being read (for the end tag
+    // that an empty-element tag gets); a generic tag's name is its first piece.
+    std::string tag_name;
+    bool generic_name_pending = false;
+    // xml:lang of the start tag being read and its quote; whether the tag
+    // has a lang of its own.
+    DeferredBuffer xml_lang;
+    bool xml_lang_seen = false;
+    char xml_lang_quote = '"';
+    bool lang_given = false;
+    // svg and math: nesting depth, and whether the start tag of one of them
+    // is being read (its "/>" closes it).
+    int foreign_depth = 0;
+    bool foreign_start_tag = false;
+    // A CDATA section is open in a script or style body, and whether its
+    // marker was a bare one (which went) or one in a comment (which stayed).
+    bool cdata_open = false;
+    bool cdata_bare = false;
 
     // The document being read (set by rewrite_document), and the count of
     // its newlines for line numbers.

@@ -105,6 +105,7 @@ void anchor_name(Document& d, std::string_view text) {
 }
 
 void end_anchor(Document& d, std::string_view text) {
+    emit_xml_lang(d);
     emit_name_as_id(d, "a");
     d.out.append(text);
 }
@@ -125,11 +126,12 @@ void div_alignment(Document& d, std::string_view text, bool right) {
     finish_quoted_value(d, text, "align");
 }
 
-void end_div(Document& d) {
+void end_div(Document& d, std::string_view end) {
     d.out.append("<div");
     d.out.append(d.element.tag.view());
+    emit_xml_lang(d);
     d.styles.emit_class_attribute(d.out, d.element);
-    d.out.append_char('>');
+    d.out.append(end);
     d.pop_echo();
 }
 

@@ -39,6 +39,6 @@ void end_anchor(Document& d, std::string_view text);
 // div: rebuilt in the tag buffer, written at its end.
 void begin_div(Document& d);
 void div_alignment(Document& d, std::string_view text, bool right);
-void end_div(Document& d);
+void end_div(Document& d, std::string_view end = ">");
 
 }  // namespace quorlix::rules

@@ -72,6 +72,7 @@ void begin_link(Document& d) {
 
 void begin_link_relation(Document& d, std::string_view text) {
     d.link.obsolete_relation = false;
+    d.link.relation_given = true;
     d.link_relation.reset();
     d.save_quote(text.back());
     d.push_echo(d.link_relation);
@@ -107,10 +108,26 @@ void end_link_relation(Document& d, std::string_view quote) {
 }
 
 void end_link(Document& d, std::string_view text) {
+    // rev="made" names the page's author; without a relation of its own (or
+    // a meaning given by itemprop or property) a link has none in HTML5.
+    if (!d.link.relation_given) {
+        if (d.link.made_by) {
+            d.element.tag.append(" rel=\"author\"");
+        } else if (!d.link.other_meaning) {
+            d.link.keep = false;
+            if (!text.empty() && text.back() == '\n') d.out.drop_line_indent();
+        }
+    }
     if (d.link.default_type && !d.link.style_sheet) d.element.tag.append(" type=\"text/css\"");
     if (d.link.style_sheet) d.out.mark_style_position();
     if (d.link.keep) write_rebuilt_tag(d, text);
     d.pop_echo();
+}
+
+void empty_title(Document& d, std::string_view text) {
+    d.out.append("<title></title>");
+    d.out.append(text.substr(text.find('>') + 1));
+    d.out.mark_title_end();
 }
 
 void begin_body(Document& d, std::string_view text) {

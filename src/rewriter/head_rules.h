@@ -25,6 +25,10 @@ void link_sequence_relation(Document& d, std::string_view word);
 void end_link_relation(Document& d, std::string_view quote);
 void end_link(Document& d, std::string_view text);
 
+// "<title/>": the title gets its end tag (HTML5 would read the rest of the
+// page as its text); the blanks after it are copied.
+void empty_title(Document& d, std::string_view text);
+
 void begin_body(Document& d, std::string_view text);
 
 }  // namespace quorlix::rules

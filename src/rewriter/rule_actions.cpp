@@ -11,7 +11,165 @@ bool is_white_space(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool same_name(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != b[i]) return false;
+    }
+    return true;
+}
+
+bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+
 }  // namespace
+
+bool is_void_element(std::string_view name) {
+    static constexpr std::string_view names[] = {
+        "area",  "base",   "basefont", "bgsound", "br",   "col",   "embed",  "frame",
+        "hr",    "image",  "img",      "input",   "isindex", "keygen", "link", "meta",
+        "param", "source", "spacer",   "track",   "wbr",
+    };
+    for (std::string_view v : names) {
+        if (same_name(name, v)) return true;
+    }
+    return false;
+}
+
+std::string empty_element_end(std::string_view name) {
+    if (name.empty() || !is_letter(name[0]) || is_void_element(name)) return ">";
+    std::string end = "></";
+    end.append(name);
+    end.push_back('>');
+    return end;
+}
+
+void append_cdata_text(std::string& out, std::string_view text) {
+    for (char c : text) {
+        switch (c) {
+            case '<': out.append("&lt;"); break;
+            case '>': out.append("&gt;"); break;
+            case '&': out.append("&amp;"); break;
+            default: out.push_back(c);
+        }
+    }
+}
+
+void cdata_text(Document& d, std::string_view text) {
+    d.css_value.clear();
+    append_cdata_text(d.css_value, text);
+    d.out.append(d.css_value);
+}
+
+void cdata_marker(Document& d, std::string_view text, bool opens, bool kept) {
+    if (opens) {
+        if (kept) d.out.append(text);
+        d.cdata_open = true;
+        d.cdata_bare = !kept;
+        return;
+    }
+    // A bare "]]>" goes only with the bare marker that opened its section;
+    // otherwise it is text of the body (in "a[b[1]]>0", say).
+    if (kept || !(d.cdata_open && d.cdata_bare)) d.out.append(text);
+    d.cdata_open = false;
+}
+
+bool embedded_end_tag(Document& d, std::string_view text, const char* element) {
+    if (d.cdata_open) {
+        d.diagnostics.error_plain(std::string("The CDATA section of a <") + element + "> element contains </" +
+                                  element + ", where HTML5 would end the element");
+    }
+    d.out.append(text);
+    return true;
+}
+
+void script_end_tag_text(Document& d, std::string_view text) {
+    if (d.cdata_open) embedded_end_tag(d, text, "script");
+    d.out.append(text);
+}
+
+void begin_foreign(Document& d, std::string_view text) {
+    d.out.append(text);
+    d.foreign_depth = 1;
+    d.foreign_start_tag = true;
+}
+
+void foreign_open(Document& d, std::string_view text) {
+    d.out.append(text);
+    ++d.foreign_depth;
+    d.foreign_start_tag = true;
+}
+
+void foreign_tag_end(Document& d, std::string_view text) {
+    d.out.append(text);
+    d.foreign_start_tag = false;
+}
+
+bool foreign_empty_end(Document& d, std::string_view text) {
+    d.out.append(text);
+    if (!d.foreign_start_tag) return false;
+    d.foreign_start_tag = false;
+    return --d.foreign_depth == 0;
+}
+
+bool foreign_close(Document& d, std::string_view text) {
+    d.out.append(text);
+    return --d.foreign_depth == 0;
+}
+
+void begin_generic_tag(Document& d, std::string_view text) {
+    d.out.append(text);
+    d.tag_name.clear();
+    d.generic_name_pending = true;
+}
+
+void generic_piece(Document& d, std::string_view text) {
+    if (d.generic_name_pending) {
+        d.tag_name.assign(text);
+        d.generic_name_pending = false;
+    }
+    d.out.append(text);
+}
+
+void end_plain_tag(Document& d, std::string_view text) {
+    emit_xml_lang(d);
+    d.out.append(text);
+}
+
+void end_empty_generic_tag(Document& d) {
+    emit_xml_lang(d);
+    d.out.append(empty_element_end(d.tag_name));
+}
+
+void begin_xml_lang(Document& d, std::string_view text) {
+    d.save_quote(text.back());
+    d.xml_lang_quote = text.back();
+    d.xml_lang.reset();
+    d.xml_lang_seen = true;
+    d.push_echo(d.xml_lang);
+}
+
+bool read_xml_lang_value(Document& d, std::string_view text) {
+    if (is_closing_quote(d, text)) {
+        d.pop_echo();
+        return true;
+    }
+    d.xml_lang.append(text);
+    return false;
+}
+
+void emit_xml_lang(Document& d) {
+    if (d.xml_lang_seen && !d.lang_given) {
+        d.out.append(" lang=");
+        d.out.append_char(d.xml_lang_quote);
+        d.out.append(d.xml_lang.view());
+        d.out.append_char(d.xml_lang_quote);
+    }
+    d.xml_lang_seen = false;
+    d.lang_given = false;
+}
 
 bool read_copied_value(Document& d, std::string_view text) {
     d.out.append(text);
@@ -117,9 +275,11 @@ void emit_name_as_id(Document& d, const char* element) {
 void begin_copied_tag(Document& d, std::string_view text) {
     d.begin_element();
     d.out.append(text);
+    d.tag_name.assign(text.substr(1));
 }
 
 void end_converted_tag(Document& d, std::string_view end) {
+    emit_xml_lang(d);
     d.styles.emit_class_attribute(d.out, d.element);
     d.out.append(end);
 }

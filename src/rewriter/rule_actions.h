@@ -6,9 +6,58 @@
 
 #include "rewriter/document.h"
 
+#include <string>
 #include <string_view>
 
 namespace quorlix::rules {
+
+// Elements that HTML5 writes without an end tag (and the obsolete ones that
+// the rules treat alike), in any letter case.
+bool is_void_element(std::string_view name);
+
+// What ends a start tag that was written as an empty-element tag ("/>"):
+// ">" for a void element, or for a name that is no element name (an end
+// tag, a declaration); else ">" and the element's end tag, since HTML5
+// ignores the slash and would leave the element open.
+std::string empty_element_end(std::string_view name);
+
+// Text of a CDATA section outside script and style: "<", ">" and "&" are
+// written as references, everything else as it is.
+void append_cdata_text(std::string& out, std::string_view text);
+void cdata_text(Document& d, std::string_view text);
+
+// CDATA markers in a script or style body. A bare marker goes; a marker in a
+// comment of the body's language stays. Either way the section's state is
+// followed, so that an end tag of the body inside a section is refused
+// (HTML5 would end the element there).
+void cdata_marker(Document& d, std::string_view text, bool opens, bool kept);
+// "</script" or "</style" in any letter case: true when it ends the body.
+bool embedded_end_tag(Document& d, std::string_view text, const char* element);
+// "</script" that does not end the body as it is written ("</SCRIPT", or
+// followed by blanks): text of the body, refused inside a section.
+void script_end_tag_text(Document& d, std::string_view text);
+
+// svg and math: their content is copied as it is, "/>" included, up to the
+// end tag of the outermost one. The functions return true when it has ended.
+void begin_foreign(Document& d, std::string_view text);
+void foreign_open(Document& d, std::string_view text);
+void foreign_tag_end(Document& d, std::string_view text);
+bool foreign_empty_end(Document& d, std::string_view text);
+bool foreign_close(Document& d, std::string_view text);
+
+// Tags without rules of their own: the name is the first piece after "<".
+void begin_generic_tag(Document& d, std::string_view text);
+void generic_piece(Document& d, std::string_view text);
+// The end of a tag that is copied: a held-back xml:lang, then the text.
+void end_plain_tag(Document& d, std::string_view text);
+// "/>" of a generic tag.
+void end_empty_generic_tag(Document& d);
+
+// xml:lang is held back until the end of its start tag and written there as
+// lang, unless the tag has a lang of its own.
+void begin_xml_lang(Document& d, std::string_view text);
+bool read_xml_lang_value(Document& d, std::string_view text);
+void emit_xml_lang(Document& d);
 
 // Text that no rule converts goes to the output as it is.
 inline void pass_through(Document& d, std::string_view text) { d.out.append(text); }
