@@ -33,6 +33,9 @@ PACKAGES=(
   # renderer and man, the Debian package's tools and lintian, wixl and
   # msiinfo for the Windows installer, zip for the portable Windows files.
   groff man-db file dpkg-dev lintian wixl msitools zip unzip
+  # The rendering check (tests/rendering): pages rendered by headless
+  # Chromium before and after the conversion, compared by ImageMagick.
+  chromium imagemagick
 )
 # The HTML5 checker (tests/validator): Java 11 or later runs vnu.jar, and npm
 # fetches it. A java, node or npm already on PATH (from any source) is kept.

@@ -9,6 +9,8 @@
 //                              2 (skipped: HTML5 already)
 //                     setup:   read-only-input, old-backup, output-dir,
 //                              output-dir-same, read-only-existing-target
+//                     rendering: for tests/rendering/render_check.py (check,
+//                              xhtml, or "differs: REASON"); not read here
 // The page is converted as page.html in a scratch folder that is the current
 // directory, so the names in the log are short and the same everywhere.
 #include "converter/diagnostics.h"
