@@ -26,6 +26,9 @@ struct ConversionOptions {
     bool standard_css_only = false;
     bool delete_td_scope = false;
     bool move_viewport_meta = false;
+    // Elements whose generated declarations are identical share one
+    // generated class.
+    bool share_classes = false;
     bool no_backup = false;
 
     // Convert a page even when it is HTML5 already.

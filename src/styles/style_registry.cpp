@@ -33,6 +33,7 @@ void StyleRegistry::release_class_names() {
     center_class_.reset();
     nobr_class_.reset();
     tt_class_.reset();
+    shared_classes_.clear();
     class_counter_ = 0;
 }
 
@@ -159,9 +160,25 @@ void StyleRegistry::emit_class_attribute(OutputBuffer& out, const ElementState& 
     if (!generated && !own) return;
     out.append(" class=\"");
     if (generated) {
-        out.append(*element.element_class_name);
+        // A table whose cells or groups have rules of its class keeps a class
+        // of its own: those rules must not reach other elements.
+        const bool shareable = options_.share_classes && !element.cell_css.has_content() &&
+                               !element.colgroup_css.has_content() && !element.rowgroup_css.has_content();
+        const std::string* name = &*element.element_class_name;
+        bool known = false;
+        if (shareable) {
+            auto [entry, added] = shared_classes_.try_emplace(std::string(element.element_css.view()), *name);
+            known = !added;
+            if (known) {
+                // The element's own number goes back when it is the last one
+                // drawn, so that the numbers stay without gaps.
+                if (*name == class_name_) --class_counter_;
+                name = &entry->second;
+            }
+        }
+        out.append(*name);
         if (own) out.append_char(' ');
-        add_class_rule(*element.element_class_name, element.element_css.view());
+        if (!known) add_class_rule(*name, element.element_css.view());
     }
     if (own) out.append(element.class_value.view());
     out.append_char('"');

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace quorlix {
 
@@ -104,6 +105,9 @@ private:
     std::string class_name_;  // prefix followed by the digits of the last number
     std::uint32_t class_counter_ = 0;
     std::optional<std::string> big_class_, center_class_, nobr_class_, tt_class_;
+    // With share_classes: the generated class of each set of declarations
+    // written so far.
+    std::unordered_map<std::string, std::string> shared_classes_;
 };
 
 }  // namespace quorlix
