@@ -137,5 +137,30 @@ TEST(WindowsPrograms, ConvertPagesWhoseNamesLieOutsideTheCodePage) {
     EXPECT_NE(log_text.find(to_utf8(file) + "... Done."), std::string::npos) << log_text;
 }
 
+TEST(WindowsPrograms, RefuseANameLongerInUtf8ThanAJobCanCarry) {
+    // The settings block carries a page's full path in at most 259 bytes of
+    // UTF-8: a name of two-byte letters passes that long before it passes
+    // the system's own limit of 259 UTF-16 characters.
+    testing::ScratchDir scratch;
+    const std::wstring dir = scratch.path().wstring() + L"\\";
+    const std::size_t letters = (259 - to_utf8(dir).size() - 5) / 2 + 1;
+    const std::wstring page = dir + std::wstring(letters, L'\u00e9') + L".html";
+    ASSERT_LT(page.size(), 260u);
+    ASSERT_GT(to_utf8(page).size(), 259u);
+    write_wide(page, "<p>page</p>\n");
+    const std::wstring log = dir + L"run.log";
+
+    EXPECT_EQ(run_cli(L"--log \"" + log + L"\" \"" + page + L"\""), 1);
+    EXPECT_NE(read_wide(log).find("Error: filename is too long"), std::string::npos) << read_wide(log);
+    EXPECT_EQ(read_wide(page), "<p>page</p>\n");
+
+    // One letter less fits, and converts.
+    const std::wstring fits = dir + std::wstring(letters - 1, L'\u00e9') + L".html";
+    ASSERT_LE(to_utf8(fits).size(), 259u);
+    write_wide(fits, "<p>page</p>\n");
+    EXPECT_EQ(run_cli(L"-q --no-backup \"" + fits + L"\""), 0);
+    EXPECT_EQ(read_wide(fits), "<p>page</p>\r\n");
+}
+
 }  // namespace
 }  // namespace quorlix

@@ -263,6 +263,9 @@ INT_PTR CALLBACK help_dialog_proc(HWND window, UINT message, WPARAM wparam, LPAR
     if (message == WM_INITDIALOG) {
         ::SetDlgItemTextW(window, IDC_DOCUMENTATION_PATH,
                           platform::to_wide(documentation_path()).c_str());
+        // The focus on the button, not on the path (which it would select).
+        ::SendMessageA(window, WM_NEXTDLGCTL,
+                       reinterpret_cast<WPARAM>(::GetDlgItem(window, IDC_OPEN_DOCUMENTATION)), TRUE);
         return FALSE;
     }
     if (message != WM_COMMAND) return FALSE;
