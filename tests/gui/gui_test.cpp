@@ -3,6 +3,7 @@
 // Save log, the refusals of Next, and a second start of the program.
 #include "gui/gui_test_support.h"
 
+#include "platform/win32/wide_names.h"
 #include "shell/win32/app.h"
 #include "shell/win32/resource_ids.h"
 #include "shell/win32/wizard.h"
@@ -663,6 +664,36 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(LogFile, WithoutTheEditControl) {
     EXPECT_STREQ(gui::write_log_file(nullptr, "x.txt"), "Cannot get handle to log window.");
+}
+
+// A page named outside the system's code page, typed into the file page:
+// the summary and the log name it as it is, and it converts.
+TEST_F(GuiTest, AFileNamedOutsideTheCodePageConvertsAndKeepsItsName) {
+    ScratchDir scratch;
+    const fs::path file = scratch.path() / L"\u65e5\u672c \u03b5\u03bb.html";
+    testing::write_file(file, good_page);
+    const std::string path = platform::to_utf8(file.wstring());
+
+    Session session;
+    HWND file_page = open_file_page(session);
+    HWND sheet = session.wizard();
+    ::SetWindowTextW(control(file_page, IDC_FILE), platform::to_wide(path).c_str());
+    click_when_enabled(next_button(sheet), "Next on the file page");
+    HWND log_page = session.page_with(IDC_LOG);
+    click_when_enabled(next_button(sheet), "Next on the log page");
+    wait_for_run_end(session, log_page);
+
+    HWND log = control(log_page, IDC_LOG);
+    std::wstring shown(static_cast<std::size_t>(::GetWindowTextLengthW(log)) + 1, L'\0');
+    shown.resize(static_cast<std::size_t>(::GetWindowTextW(log, shown.data(), static_cast<int>(shown.size()))));
+    const std::string text = platform::to_utf8(shown);
+    EXPECT_NE(text.find("Convert the following file:\r\n    " + path + "\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(path + "... Done.\r\nConverted: 1 of 1.\r\n"), std::string::npos) << text;
+    EXPECT_EQ(read_file(file), converted_page);
+    EXPECT_TRUE(fs::exists(fs::path(file).concat(L".bak")));
+
+    leave_wizard(session, finish_button);
+    EXPECT_EQ(session.close(), 0);
 }
 
 }  // namespace
