@@ -53,8 +53,9 @@ void fill(std::span<unsigned char> block, const ConversionOptions& options,
     put_flag(block, at::warn_center_alignment, options.warn_center_alignment);
     put_flag(block, at::warn_charset, options.warn_charset);
     put_flag(block, at::verbose, options.verbose);
-    put<std::uint32_t>(block, at::run_switches, (options.force ? switch_force : 0) |
-                                                    (options.dry_run ? switch_dry_run : 0));
+    put<std::uint32_t>(block, at::run_switches,
+                       (options.force ? switch_force : 0) | (options.dry_run ? switch_dry_run : 0) |
+                           (options.share_classes ? switch_share_classes : 0));
 
     // A prefix longer than the field arrives as its first 63 characters.
     std::size_t prefix = std::min(options.class_prefix.size(), class_prefix_field - 1);
@@ -165,6 +166,7 @@ Contents read(std::span<const unsigned char> region) {
     const auto switches = get<std::uint32_t>(region, at::run_switches);
     o.force = (switches & switch_force) != 0;
     o.dry_run = (switches & switch_dry_run) != 0;
+    o.share_classes = (switches & switch_share_classes) != 0;
     c.pipe_handle = get<std::int64_t>(region, at::pipe_handle);
 
     const unsigned char* prefix = region.data() + at::class_prefix;

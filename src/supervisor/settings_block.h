@@ -34,7 +34,7 @@ inline constexpr std::size_t warn_center_alignment = 36;
 inline constexpr std::size_t warn_charset = 40;
 inline constexpr std::size_t verbose = 44;
 // Switches of the command line that the wizard never sets (zero there):
-// bit 0 force, bit 1 dry run.
+// bit 0 force, bit 1 dry run, bit 2 shared classes.
 inline constexpr std::size_t run_switches = 48;
 inline constexpr std::size_t class_prefix = 52;
 inline constexpr std::size_t drop_prev_next_links = 116;
@@ -59,6 +59,7 @@ inline constexpr std::size_t extra_data = 720;
 
 inline constexpr std::uint32_t switch_force = 1;
 inline constexpr std::uint32_t switch_dry_run = 2;
+inline constexpr std::uint32_t switch_share_classes = 4;
 
 inline constexpr std::size_t class_prefix_field = 64;  // 63 characters and the NUL
 inline constexpr std::size_t path_field = 260;         // 259 characters and the NUL

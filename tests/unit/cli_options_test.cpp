@@ -102,8 +102,8 @@ TEST(CommandLine, AClassPrefixMustStartAValidClassName) {
 }
 
 TEST(CommandLine, SafetySwitches) {
-    CommandLine c = parse_ok({"--force", "--dry-run", "a.html"});
-    EXPECT_TRUE(c.options.force && c.options.dry_run);
+    CommandLine c = parse_ok({"--force", "--dry-run", "--share-classes", "a.html"});
+    EXPECT_TRUE(c.options.force && c.options.dry_run && c.options.share_classes);
     EXPECT_FALSE(c.restore);
     EXPECT_TRUE(parse_ok({"--restore", "--site", "web"}).restore);
     EXPECT_EQ(parse_error({"--restore=1", "a.html"}), "option --restore takes no value");

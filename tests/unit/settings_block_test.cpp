@@ -159,18 +159,21 @@ TEST(SettingsBlock, TheOutputDirectoryChangesFromFileToFile) {
 
 TEST(SettingsBlock, TheCommandLineSwitchesUseAWordTheWizardLeavesZero) {
     const struct {
-        bool force, dry_run;
+        bool force, dry_run, share_classes;
         std::uint32_t word;
-    } cases[] = {{false, false, 0}, {true, false, 1}, {false, true, 2}, {true, true, 3}};
+    } cases[] = {{false, false, false, 0}, {true, false, false, 1}, {false, true, false, 2},
+                 {true, true, false, 3},   {false, false, true, 4},  {true, false, true, 5}};
     for (const auto& c : cases) {
         ConversionOptions o;
         o.force = c.force;
         o.dry_run = c.dry_run;
+        o.share_classes = c.share_classes;
         Bytes b = filled(o);
         EXPECT_EQ(at<std::uint32_t>(b, 48), c.word);
         block::Contents read = block::read(b);
         EXPECT_EQ(read.options.force, c.force);
         EXPECT_EQ(read.options.dry_run, c.dry_run);
+        EXPECT_EQ(read.options.share_classes, c.share_classes);
     }
 }
 

@@ -40,6 +40,7 @@ constexpr Flag flags[] = {
     {"delete-img-border", 0, &ConversionOptions::delete_img_border},
     {"delete-td-scope", 0, &ConversionOptions::delete_td_scope},
     {"standard-css-only", 0, &ConversionOptions::standard_css_only},
+    {"share-classes", 0, &ConversionOptions::share_classes},
     {"move-viewport-meta", 0, &ConversionOptions::move_viewport_meta},
     {"drop-prev-next-links", 0, &ConversionOptions::drop_prev_next_links},
     {"force", 0, &ConversionOptions::force},
@@ -321,6 +322,8 @@ const char* usage_text() {
            "                           converting it\n"
            "      --delete-td-scope    delete scope on td instead of failing the file\n"
            "      --standard-css-only  leave out the vendor-prefixed CSS fallbacks\n"
+           "      --share-classes      elements with identical generated CSS share one\n"
+           "                           class\n"
            "      --move-viewport-meta move a viewport meta to the top of the head\n"
            "      --drop-prev-next-links  treat rel prev/next like other obsolete links\n"
            "      --class-prefix PREFIX   prefix of generated class names: letters,\n"
