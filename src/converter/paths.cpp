@@ -23,10 +23,7 @@ char separator_of(PathStyle style) { return style == PathStyle::windows ? '\\' :
 bool equal_ignoring_case(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
+        if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
     }
     return true;
 }

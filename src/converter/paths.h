@@ -48,6 +48,9 @@ int create_temp_file(std::string& name_template);
 // The template's characters that take the last position, in order.
 inline constexpr std::string_view temp_name_characters = "abcdefghijklmnopqrstuvwxyz0123456789_-";
 
+// An ASCII letter in lower case; any other byte as it is.
+inline char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 // True when both texts are equal with ASCII letters folded to lower case.
 bool equal_ignoring_case(std::string_view a, std::string_view b);
 

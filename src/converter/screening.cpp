@@ -1,6 +1,7 @@
 #include "converter/screening.h"
 
 #include "converter/messages.h"
+#include "converter/paths.h"
 
 namespace quorlix {
 
@@ -29,14 +30,9 @@ constexpr Signature signatures[] = {
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Consumes word (lower case) at the front of text, in any letter case.
+// Consumes word at the front of text, in any letter case.
 bool take_word(std::string_view& text, std::string_view word) {
-    if (text.size() < word.size()) return false;
-    for (std::size_t i = 0; i < word.size(); ++i) {
-        if (lower(text[i]) != word[i]) return false;
-    }
+    if (!equal_ignoring_case(text.substr(0, word.size()), word)) return false;
     text.remove_prefix(word.size());
     return true;
 }

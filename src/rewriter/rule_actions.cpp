@@ -1,6 +1,7 @@
 #include "rewriter/rule_actions.h"
 
 #include "converter/messages.h"
+#include "converter/paths.h"
 #include "styles/css_text.h"
 
 namespace quorlix::rules {
@@ -9,16 +10,6 @@ namespace {
 
 bool is_white_space(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool same_name(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != b[i]) return false;
-    }
-    return true;
 }
 
 bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -33,7 +24,7 @@ bool is_void_element(std::string_view name) {
         "param", "source", "spacer",   "track",   "wbr",
     };
     for (std::string_view v : names) {
-        if (same_name(name, v)) return true;
+        if (equal_ignoring_case(name, v)) return true;
     }
     return false;
 }

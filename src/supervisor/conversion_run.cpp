@@ -43,7 +43,7 @@ public:
     // stop, or which file comes) is decided when the file can start.
     void wait_for_worker() {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return busy_ + tasks_.size() < threads_.size(); });
+        changed_.wait(lock, [&] { return has_free_worker(); });
     }
 
     // Waits until every file handed over has been converted.
@@ -55,7 +55,7 @@ public:
     // Hands the file to a free worker (waiting for one first if need be).
     void dispatch(const std::string& path, const std::string& output_dir) {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return busy_ + tasks_.size() < threads_.size(); });
+        changed_.wait(lock, [&] { return has_free_worker(); });
         ++counts_.total;
         tasks_.push_back({path, output_dir, &log_.open()});
         changed_.notify_all();
@@ -85,6 +85,9 @@ private:
         std::string output_dir;
         OrderedLog::Entry* entry;
     };
+
+    // With the lock held.
+    bool has_free_worker() const { return busy_ + tasks_.size() < threads_.size(); }
 
     void work() {
         for (;;) {
@@ -167,7 +170,12 @@ public:
     }
 
     void convert(const std::string& path, const std::string& output_dir) {
-        if (!output_dir.empty() && job_.create_output_dirs) platform::make_directories(output_dir);
+        // A directory's pages come one after another: its output directory
+        // is made once, before the first of them.
+        if (!output_dir.empty() && job_.create_output_dirs && output_dir != made_output_dir_) {
+            platform::make_directories(output_dir);
+            made_output_dir_ = output_dir;
+        }
         dispatcher_.dispatch(path, output_dir);
     }
 
@@ -253,7 +261,7 @@ public:
                 std::string target = *join_path(job_.output_dir, base_name_of(file), std::nullopt);
                 std::string key = target;
                 if (native_path_style == PathStyle::windows) {
-                    for (char& c : key) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+                    std::transform(key.begin(), key.end(), key.begin(), ascii_lower);
                 }
                 if (!targets.insert(key).second) {
                     dispatcher_.count([](RunCounts& c) {
@@ -295,6 +303,7 @@ private:
     const RunSettings& settings_;
     OrderedLog ordered_;
     Dispatcher dispatcher_;
+    std::string made_output_dir_;
     bool interrupted_ = false;
 };
 
