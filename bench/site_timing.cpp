@@ -13,7 +13,7 @@
 // The first gives the time of the conversions themselves, the second what
 // starting and ending a process costs; bench.py sets them against the time
 // of a real site run.
-#include "converter/diagnostics.h"
+#include "base/diagnostics.h"
 #include "converter/pipeline.h"
 
 #include <chrono>

@@ -14,6 +14,9 @@
 #   bash scripts/test.sh                 # all of them
 #   bash scripts/test.sh linux windows   # only these presets
 #
+# Before them all, scripts/check_layers.py checks which folder of src/ may
+# include which and prints the test-to-source line ratio.
+#
 # Exits non-zero when a build or a test fails. The last line sums all runs as
 # "N passed, N failed" (a configure or build step that fails counts as one
 # failure, since its tests could not run).
@@ -164,6 +167,20 @@ run_package() {
   fi
 }
 
+# The layering of src/ and the size of the tests (scripts/check_layers.py);
+# counts as one test and runs with every preset list.
+run_layers() {
+  local report
+  banner "Layers"
+  if report=$(python3 "$ROOT/scripts/check_layers.py" 2>&1); then
+    total_passed=$((total_passed + 1))
+  else
+    total_failed=$((total_failed + 1)); status=1
+  fi
+  printf '%s\n' "$report"
+  summary+=("Layers: ${report//$'\n'/; }")
+}
+
 trap 'if declare -F quorlix_wine_stop >/dev/null; then quorlix_wine_stop; fi' EXIT
 trap 'exit 130' INT TERM
 
@@ -174,6 +191,7 @@ if ! bash "$ROOT/scripts/setup.sh"; then
   exit 1
 fi
 mkdir -p "$LOG_DIR"
+run_layers
 
 for preset in "${PRESETS[@]}"; do
   case "$preset" in

@@ -1,9 +1,9 @@
 #include "converter/converter_entry.h"
 
-#include "converter/messages.h"
+#include "base/messages.h"
 #include "converter/pipeline.h"
 #include "platform/process.h"
-#include "supervisor/settings_block.h"
+#include "settings_block/settings_block.h"
 
 #include <cstdio>
 #include <memory>

@@ -4,8 +4,8 @@
 // ends with status 0 (converted) or 1 (not converted).
 #pragma once
 
-#include "converter/diagnostics.h"
-#include "converter/options.h"
+#include "base/diagnostics.h"
+#include "base/options.h"
 
 #include <functional>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "converter/pipeline.h"
 
-#include "converter/messages.h"
-#include "converter/paths.h"
+#include "base/messages.h"
+#include "base/paths.h"
 #include "converter/screening.h"
 #include "output/final_write.h"
 #include "output/table_pass.h"

@@ -4,8 +4,8 @@
 // unconverted file being kept as a ".bak" file unless the job says otherwise.
 #pragma once
 
-#include "converter/diagnostics.h"
-#include "converter/options.h"
+#include "base/diagnostics.h"
+#include "base/options.h"
 #include "platform/platform.h"
 
 #include <optional>

@@ -1,7 +1,7 @@
 #include "converter/restore.h"
 
-#include "converter/messages.h"
-#include "converter/paths.h"
+#include "base/messages.h"
+#include "base/paths.h"
 #include "platform/platform.h"
 #include "platform/process.h"
 #include "platform/replace.h"

@@ -1,7 +1,7 @@
 // The undo of a run with backups: each page's ".bak" put back in its place.
 #pragma once
 
-#include "converter/diagnostics.h"
+#include "base/diagnostics.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #include "converter/screening.h"
 
-#include "converter/messages.h"
-#include "converter/paths.h"
+#include "base/messages.h"
+#include "base/paths.h"
 
 namespace quorlix {
 

@@ -3,7 +3,7 @@
 // output so that the rewriter never sees it.
 #pragma once
 
-#include "converter/diagnostics.h"
+#include "base/diagnostics.h"
 #include "platform/text_stream.h"
 
 #include <cstddef>

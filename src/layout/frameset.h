@@ -10,8 +10,6 @@
 
 namespace quorlix {
 
-class Document;
-
 enum class SizeKind { pixels = 0, percent = 1, relative = 2 };
 
 struct SizeEntry {
@@ -72,25 +70,4 @@ struct Framesets {
     bool frameborder_seen = false;
 };
 
-namespace rules {
-
-void begin_frameset(Document& d);
-void begin_size_list(Document& d, std::string_view text, bool rows);
-void add_size(Document& d, SizeKind kind, std::string_view text);
-void size_separator(Document& d);
-void end_size_list(Document& d, std::string_view quote);
-void build_frameset_layout(Document& d);
-void end_frameset(Document& d);
-
-void begin_frame(Document& d);
-// frameborder: true when this is the first one (its value is then read).
-bool frame_border_attribute(Document& d, std::string_view text);
-void frame_border(Document& d, std::string_view text, bool on);
-void frame_obsolete_attribute(Document& d, std::string_view text, const char* element);
-void end_frame(Document& d);
-
-void begin_iframe(Document& d, std::string_view text);
-void iframe_border(Document& d, std::string_view text, bool on);
-
-}  // namespace rules
 }  // namespace quorlix

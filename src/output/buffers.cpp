@@ -1,7 +1,7 @@
 #include "output/buffers.h"
 
-#include "converter/diagnostics.h"
-#include "converter/messages.h"
+#include "base/diagnostics.h"
+#include "base/messages.h"
 #include "platform/platform.h"
 
 #include <cstdlib>

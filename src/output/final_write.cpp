@@ -1,6 +1,6 @@
 #include "output/final_write.h"
 
-#include "converter/messages.h"
+#include "base/messages.h"
 
 namespace quorlix {
 

@@ -3,7 +3,7 @@
 // generated style element at its insertion point.
 #pragma once
 
-#include "converter/diagnostics.h"
+#include "base/diagnostics.h"
 #include "output/buffers.h"
 #include "platform/text_stream.h"
 

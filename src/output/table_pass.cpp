@@ -1,6 +1,6 @@
 #include "output/table_pass.h"
 
-#include "converter/messages.h"
+#include "base/messages.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 // before the end tag of its table, where HTML5 wants it.
 #pragma once
 
-#include "converter/diagnostics.h"
+#include "base/diagnostics.h"
 #include "output/buffers.h"
 #include "platform/text_stream.h"
 

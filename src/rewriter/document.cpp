@@ -1,6 +1,6 @@
 #include "rewriter/document.h"
 
-#include "converter/messages.h"
+#include "base/messages.h"
 
 namespace quorlix {
 

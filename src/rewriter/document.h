@@ -4,8 +4,8 @@
 // the rule families' C++ functions take it as their first argument.
 #pragma once
 
-#include "converter/diagnostics.h"
-#include "converter/options.h"
+#include "base/diagnostics.h"
+#include "base/options.h"
 #include "layout/frameset.h"
 #include "output/buffers.h"
 #include "output/final_write.h"

@@ -1,6 +1,6 @@
 #include "rewriter/element_rules.h"
 
-#include "converter/messages.h"
+#include "base/messages.h"
 #include "rewriter/rule_actions.h"
 #include "styles/css_text.h"
 

@@ -1,6 +1,6 @@
 #include "rewriter/form_rules.h"
 
-#include "converter/messages.h"
+#include "base/messages.h"
 #include "rewriter/rule_actions.h"
 
 namespace quorlix::rules {

@@ -1,7 +1,7 @@
 #include "rewriter/rule_actions.h"
 
-#include "converter/messages.h"
-#include "converter/paths.h"
+#include "base/messages.h"
+#include "base/paths.h"
 #include "styles/css_text.h"
 
 namespace quorlix::rules {

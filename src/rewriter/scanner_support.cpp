@@ -1,6 +1,6 @@
 #include "rewriter/scanner_support.h"
 
-#include "converter/messages.h"
+#include "base/messages.h"
 
 #include <cstdint>
 #include <cstring>

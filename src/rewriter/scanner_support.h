@@ -3,9 +3,9 @@
 // families. Included by the scanner definitions only.
 #pragma once
 
-#include "converter/messages.h"
-#include "layout/frameset.h"
-#include "layout/table_rules.h"
+#include "base/messages.h"
+#include "rewriter/frameset_rules.h"
+#include "rewriter/table_rules.h"
 #include "rewriter/form_rules.h"
 #include "rewriter/document.h"
 #include "rewriter/element_rules.h"

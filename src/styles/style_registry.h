@@ -3,8 +3,8 @@
 // that tie an element to its rule.
 #pragma once
 
-#include "converter/diagnostics.h"
-#include "converter/messages.h"
+#include "base/diagnostics.h"
+#include "base/messages.h"
 #include "output/buffers.h"
 
 #include <cstdint>

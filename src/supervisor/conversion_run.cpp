@@ -1,7 +1,7 @@
 #include "supervisor/conversion_run.h"
 
-#include "converter/messages.h"
-#include "converter/paths.h"
+#include "base/messages.h"
+#include "base/paths.h"
 #include "platform/process.h"
 #include "supervisor/ordered_log.h"
 

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "converter/converter_entry.h"
-#include "converter/diagnostics.h"
+#include "base/diagnostics.h"
 
 #include <atomic>
 #include <functional>

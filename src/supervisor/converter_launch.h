@@ -5,9 +5,9 @@
 // converted.
 #pragma once
 
-#include "converter/diagnostics.h"
+#include "base/diagnostics.h"
 #include "supervisor/conversion_run.h"
-#include "supervisor/settings_block.h"
+#include "settings_block/settings_block.h"
 
 #include <condition_variable>
 #include <memory>

@@ -7,7 +7,7 @@
 // memory a run holds stays bounded whatever a page prints.
 #pragma once
 
-#include "converter/diagnostics.h"
+#include "base/diagnostics.h"
 
 #include <condition_variable>
 #include <cstddef>

@@ -2,7 +2,7 @@
 // as the converter (as in a user's run), and a stand-in converter that
 // writes chosen bytes, for the capture of the output. Runs natively on Linux
 // and under Wine for the Windows build.
-#include "converter/paths.h"
+#include "base/paths.h"
 #include "supervisor/conversion_run.h"
 #include "supervisor/converter_launch.h"
 #include "support/test_support.h"

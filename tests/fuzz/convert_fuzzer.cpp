@@ -6,7 +6,7 @@
 // converted it checks the generated style element: nothing taken from the
 // page may end it ("</") or leave its rules (braces that do not balance,
 // strings or comments left open).
-#include "converter/diagnostics.h"
+#include "base/diagnostics.h"
 #include "converter/pipeline.h"
 #include "converter/screening.h"
 #include "platform/platform.h"

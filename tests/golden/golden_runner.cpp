@@ -13,7 +13,7 @@
 //                              xhtml, or "differs: REASON"); not read here
 // The page is converted as page.html in a scratch folder that is the current
 // directory, so the names in the log are short and the same everywhere.
-#include "converter/diagnostics.h"
+#include "base/diagnostics.h"
 #include "converter/pipeline.h"
 #include "shell/cli/cli_options.h"
 #include "support/test_support.h"

@@ -1,6 +1,6 @@
 #include "support/test_support.h"
 
-#include "converter/diagnostics.h"
+#include "base/diagnostics.h"
 #include "converter/pipeline.h"
 
 #include <atomic>

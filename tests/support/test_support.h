@@ -2,7 +2,7 @@
 // reads and writes, and a conversion of a text through the real pipeline.
 #pragma once
 
-#include "converter/options.h"
+#include "base/options.h"
 
 #include <filesystem>
 #include <string>

@@ -1,6 +1,6 @@
 #include "output/buffers.h"
 
-#include "converter/messages.h"
+#include "base/messages.h"
 #include "styles/style_registry.h"
 
 #include <limits>

@@ -1,4 +1,4 @@
-#include "converter/paths.h"
+#include "base/paths.h"
 #include "platform/platform.h"
 #include "shell/cli/cli_options.h"
 

@@ -1,4 +1,4 @@
-#include "converter/paths.h"
+#include "base/paths.h"
 #include "supervisor/conversion_run.h"
 #include "support/test_support.h"
 

@@ -4,7 +4,7 @@
 #include "converter/converter_entry.h"
 #include "platform/platform.h"
 #include "platform/process.h"
-#include "supervisor/settings_block.h"
+#include "settings_block/settings_block.h"
 
 #include <gtest/gtest.h>
 

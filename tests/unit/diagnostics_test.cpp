@@ -1,4 +1,4 @@
-#include "converter/diagnostics.h"
+#include "base/diagnostics.h"
 
 #include <gtest/gtest.h>
 

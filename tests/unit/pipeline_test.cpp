@@ -1,4 +1,4 @@
-#include "converter/paths.h"
+#include "base/paths.h"
 #include "converter/pipeline.h"
 #include "converter/screening.h"
 #include "platform/replace.h"

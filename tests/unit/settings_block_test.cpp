@@ -1,4 +1,4 @@
-#include "supervisor/settings_block.h"
+#include "settings_block/settings_block.h"
 
 #include <gtest/gtest.h>
 

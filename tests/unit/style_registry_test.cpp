@@ -1,6 +1,6 @@
 #include "styles/style_registry.h"
 
-#include "converter/messages.h"
+#include "base/messages.h"
 
 #include <gtest/gtest.h>
 

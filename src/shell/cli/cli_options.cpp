@@ -1,6 +1,6 @@
 #include "shell/cli/cli_options.h"
 
-#include "converter/paths.h"
+#include "base/paths.h"
 #include "platform/platform.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 // The command line of the Linux front end (quorlix-cli.exe on Windows).
 #pragma once
 
-#include "converter/options.h"
+#include "base/options.h"
 #include "supervisor/conversion_run.h"
 
 #include <string>

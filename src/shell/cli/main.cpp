@@ -3,8 +3,8 @@
 // performs a conversion run through converter processes (copies of itself),
 // printing the log as it arrives.
 #include "converter/converter_entry.h"
-#include "converter/diagnostics.h"
-#include "converter/paths.h"
+#include "base/diagnostics.h"
+#include "base/paths.h"
 #include "converter/pipeline.h"
 #include "converter/restore.h"
 #include "platform/platform.h"

@@ -3,7 +3,7 @@
 // log page and runs it there.
 #pragma once
 
-#include "converter/options.h"
+#include "base/options.h"
 #include "supervisor/conversion_run.h"
 
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "converter/paths.h"
+#include "base/paths.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "layout/table_rules.h"
+#include "rewriter/table_rules.h"
 
-#include "converter/messages.h"
+#include "base/messages.h"
 #include "rewriter/rule_actions.h"
 
 namespace quorlix::rules {

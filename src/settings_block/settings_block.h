@@ -5,7 +5,7 @@
 // before each launch only file_name and pipe_handle change.
 #pragma once
 
-#include "converter/options.h"
+#include "base/options.h"
 #include "platform/process.h"
 
 #include <cstddef>

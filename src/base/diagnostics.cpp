@@ -1,6 +1,6 @@
-#include "converter/diagnostics.h"
+#include "base/diagnostics.h"
 
-#include "converter/messages.h"
+#include "base/messages.h"
 
 namespace quorlix {
 

@@ -4,7 +4,7 @@
 // unwinds to the file pipeline; the pipeline removes the temporary file.
 #pragma once
 
-#include "converter/options.h"
+#include "base/options.h"
 
 #include <cstdio>
 #include <functional>
