@@ -6,10 +6,10 @@
 #
 #   bash scripts/screenshots.sh [FOLDER]
 #
-# Builds the windows preset's GUI test program, starts Xvfb and Wine as the
-# tests do (scripts/wine-env.sh), and runs that program's --screenshots mode,
-# which drives the real dialogs and captures each window from the screen as
-# a BMP; Python's standard library turns them into PNG files.
+# Builds the windows preset's screenshot tool (tools/screenshots/), starts
+# Xvfb and Wine as the tests do (scripts/wine-env.sh), and runs it: it drives
+# the real dialogs with the GUI tests' driver and captures each window from
+# the screen as a BMP; Python's standard library turns them into PNG files.
 set -euo pipefail
 
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -18,7 +18,7 @@ OUT=${1:-$ROOT/build/screenshots}
 
 bash scripts/setup.sh
 cmake --preset windows
-cmake --build --preset windows -j 2 --target gui_tests
+cmake --build --preset windows -j 2 --target screenshots
 
 # shellcheck source=scripts/wine-env.sh
 source "$ROOT/scripts/wine-env.sh"
@@ -33,7 +33,7 @@ OUT=$(cd "$OUT" && pwd)
 for dpi in 96 144; do
   mkdir -p "$OUT/${dpi}dpi"
   quorlix_wine_dpi "$dpi"
-  "$QUORLIX_WINE" "$ROOT/build/windows/tests/gui_tests.exe" --screenshots "Z:${OUT//\//\\}\\${dpi}dpi"
+  "$QUORLIX_WINE" "$ROOT/build/windows/tests/screenshots.exe" --screenshots "Z:${OUT//\//\\}\\${dpi}dpi"
 done
 
 python3 - "$OUT" <<'PY'

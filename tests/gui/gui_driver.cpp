@@ -1,37 +1,32 @@
 #include "gui/gui_driver.h"
 
+#include "platform/win32/wide_names.h"
 #include "shell/win32/app.h"
 #include "shell/win32/resource_ids.h"
+#include "support/test_support.h"
 
-#include <condition_variable>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <climits>
 #include <cstdio>
-#include <fstream>
 #include <mutex>
 #include <thread>
 
 namespace quorlix::gui_test {
 
-namespace {
-
-constexpr Duration poll_interval = 10ms;
-constexpr int message_box_text_id = 0xFFFF;
-
-BOOL CALLBACK collect_window(HWND window, LPARAM windows) {
-    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
-    return TRUE;
-}
-
-}  // namespace
-
 void wait_until(const std::function<bool()>& ready, const std::string& what, Duration timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        if (ready()) return;
-        if (std::chrono::steady_clock::now() > deadline) {
-            throw StepTimeout("timed out waiting for " + what);
-        }
-        std::this_thread::sleep_for(poll_interval);
+    while (!ready()) {
+        if (std::chrono::steady_clock::now() > deadline) throw StepTimeout("timed out waiting for " + what);
+        std::this_thread::sleep_for(10ms);
     }
+}
+
+const std::string& gui_program() {
+    static const std::string program = native(QUORLIX_GUI_PROGRAM);
+    return program;
 }
 
 std::string class_name(HWND window) {
@@ -41,48 +36,22 @@ std::string class_name(HWND window) {
 }
 
 std::string text_of(HWND window) {
-    int length = ::GetWindowTextLengthA(window);
-    if (length <= 0) return {};
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    int got = ::GetWindowTextA(window, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
-    return text;
+    std::wstring text(static_cast<std::size_t>(std::max(::GetWindowTextLengthW(window), 0)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return platform::to_utf8(text);
+}
+
+void set_text(HWND control, const std::string& text) {
+    ::SetWindowTextW(control, platform::to_wide(text).c_str());
 }
 
 HWND control(HWND dialog, int id) {
     HWND item = ::GetDlgItem(dialog, id);
-    if (item == nullptr) {
-        throw StepTimeout("no control " + std::to_string(id) + " in \"" + text_of(dialog) + "\"");
-    }
+    if (item == nullptr) throw StepTimeout("no control " + std::to_string(id) + " in \"" + text_of(dialog) + "\"");
     return item;
 }
 
 bool is_enabled(HWND window) { return ::IsWindowEnabled(window) != FALSE; }
-
-HWND descendant(HWND window, const std::string& wanted_class, int id) {
-    struct Search {
-        const std::string& wanted_class;
-        int id;
-        HWND found = nullptr;
-    } search{wanted_class, id};
-    ::EnumChildWindows(
-        window,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(data);
-            if (::GetDlgCtrlID(child) != s.id || class_name(child) != s.wanted_class) return TRUE;
-            s.found = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    if (search.found == nullptr) {
-        throw StepTimeout("no " + wanted_class + " " + std::to_string(id) + " in \"" + text_of(window) + "\"");
-    }
-    return search.found;
-}
-
-void set_text(HWND control, const std::string& text) {
-    ::SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
 
 void post_click(HWND button) { ::PostMessageA(button, BM_CLICK, 0, 0); }
 
@@ -91,10 +60,9 @@ void click_when_enabled(HWND button, const std::string& what) {
     post_click(button);
 }
 
-std::vector<HWND> thread_windows(DWORD thread) {
-    std::vector<HWND> windows;
-    ::EnumThreadWindows(thread, collect_window, reinterpret_cast<LPARAM>(&windows));
-    return windows;
+void click_and_wait_closed(HWND button, HWND window, const std::string& what) {
+    post_click(button);
+    wait_until([&] { return !::IsWindow(window); }, what + " to close");
 }
 
 HWND focus_of(DWORD thread) {
@@ -105,255 +73,339 @@ HWND focus_of(DWORD thread) {
 
 std::vector<std::string> list_entries(HWND list) {
     std::vector<std::string> entries;
-    LRESULT count = ::SendMessageA(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        LRESULT length = ::SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
-        std::string text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, '\0');
-        LRESULT got = ::SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i),
-                                     reinterpret_cast<LPARAM>(text.data()));
-        text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
-        entries.push_back(text);
+    for (LRESULT i = 0, count = ::SendMessageW(list, LB_GETCOUNT, 0, 0); i < count; ++i) {
+        std::wstring text(static_cast<std::size_t>(::SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(
+            ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
+        entries.push_back(platform::to_utf8(text));
     }
     return entries;
 }
 
+namespace {
+
+struct Search {
+    const std::function<bool(HWND)>& match;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK check_window(HWND window, LPARAM data) {
+    auto& search = *reinterpret_cast<Search*>(data);
+    if (!search.match(window)) return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND wait_for_window(const std::function<bool(HWND)>& match, const std::string& what) {
+    Search search{[&](HWND window) { return ::IsWindowVisible(window) && match(window); }};
+    wait_until([&] {
+        ::EnumWindows(check_window, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    }, what);
+    return search.found;
+}
+
+HWND find_child(HWND window, const std::function<bool(HWND)>& match) {
+    Search search{match};
+    ::EnumChildWindows(window, check_window, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND next_button(HWND wizard) { return control(wizard, IDC_SHEET_NEXT); }
+HWND back_button(HWND wizard) { return control(wizard, 12323); }
+HWND finish_button(HWND wizard) { return control(wizard, IDC_SHEET_FINISH); }
+HWND cancel_button(HWND wizard) { return control(wizard, IDCANCEL); }
+HWND current_page(HWND wizard) {
+    return reinterpret_cast<HWND>(::SendMessageA(wizard, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+// The window thread holds its own reference: a thread left hanging by a
+// failed test keeps what it uses until the program ends.
 struct Session::Shared {
-    std::atomic<DWORD> thread_id{0};
+    gui::App app;
     std::atomic<bool> done{false};
     std::atomic<int> status{-1};
-    std::thread thread;
 };
 
 Session::Session() : shared_(std::make_shared<Shared>()) {
-    std::shared_ptr<Shared> shared = shared_;
-    shared_->thread = std::thread([shared] {
-        gui::app_instance = ::GetModuleHandleA(nullptr);
-        shared->thread_id = ::GetCurrentThreadId();
-        shared->status = gui::run_main_window(SW_SHOWNORMAL);
+    shared_->app.instance = ::GetModuleHandleA(nullptr);
+    shared_->app.program_path = gui_program();
+    std::thread([shared = shared_] {
+        shared->status = gui::run_main_window(shared->app, SW_SHOWNORMAL);
         shared->done = true;
-    });
-    wait_until([&] { return shared_->thread_id != 0; }, "the window thread");
+    }).detach();
+    wait_until([&] { return shared_->app.main_thread_id != 0; }, "the window thread");
 }
 
 Session::~Session() {
-    if (!closed_) {
-        try {
-            close();
-        } catch (const StepTimeout&) {
-        }
-    }
-    if (shared_->done) {
-        shared_->thread.join();
-    } else {
-        // Left to the end of the program; it holds its own state.
-        shared_->thread.detach();
+    try {
+        if (!closed_) close();
+    } catch (const StepTimeout&) {
     }
 }
 
-DWORD Session::thread_id() const { return shared_->thread_id; }
+DWORD Session::thread_id() const { return shared_->app.main_thread_id; }
 
 HWND Session::main_window() const {
     HWND window = nullptr;
-    wait_until(
-        [&] {
-            window = gui::main_window.load();
-            return window != nullptr && ::IsWindowVisible(window);
-        },
-        "the main window");
+    wait_until([&] { return (window = shared_->app.main_window) != nullptr && ::IsWindowVisible(window); },
+               "the main window");
     return window;
 }
 
-HWND Session::find_dialog(const std::string& title) const {
-    for (HWND window : thread_windows(thread_id())) {
-        if (class_name(window) == "#32770" && ::IsWindowVisible(window) && text_of(window) == title) {
-            return window;
-        }
-    }
-    return nullptr;
+HWND Session::find_window(const std::function<bool(HWND)>& match) const {
+    Search search{[&](HWND window) {
+        return class_name(window) == "#32770" && ::IsWindowVisible(window) && match(window);
+    }};
+    ::EnumThreadWindows(thread_id(), check_window, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
-HWND Session::dialog(const std::string& title, Duration timeout) const {
+HWND Session::window(const std::function<bool(HWND)>& match, const std::string& what) const {
     HWND found = nullptr;
-    wait_until([&] { return (found = find_dialog(title)) != nullptr; },
-               "the window \"" + title + "\"", timeout);
+    wait_until([&] { return (found = find_window(match)) != nullptr; }, what);
     return found;
 }
 
-bool Session::wizard_open() const {
-    for (HWND window : thread_windows(thread_id())) {
-        if (class_name(window) == "#32770" && ::GetDlgItem(window, IDC_SHEET_NEXT) != nullptr) {
-            return true;
-        }
-    }
-    return false;
+HWND Session::dialog(const std::string& title) const {
+    return window([&](HWND w) { return text_of(w) == title; }, "the window \"" + title + "\"");
 }
 
 HWND Session::wizard() const {
-    HWND found = nullptr;
-    wait_until(
-        [&] {
-            for (HWND window : thread_windows(thread_id())) {
-                if (class_name(window) == "#32770" && ::IsWindowVisible(window) &&
-                    ::GetDlgItem(window, IDC_SHEET_NEXT) != nullptr) {
-                    found = window;
-                    return true;
-                }
-            }
-            return false;
-        },
-        "the wizard");
-    return found;
+    return window([](HWND w) { return ::GetDlgItem(w, IDC_SHEET_NEXT) != nullptr; }, "the wizard");
+}
+
+namespace {
+bool is_tree(HWND window) { return class_name(window) == "SysTreeView32"; }
+}  // namespace
+
+HWND Session::folder_browser() const {
+    return window([](HWND w) { return find_child(w, is_tree) != nullptr; }, "the folder browser");
 }
 
 HWND Session::page_with(int id) const {
     HWND sheet = wizard();
     HWND page = nullptr;
-    wait_until(
-        [&] {
-            page = reinterpret_cast<HWND>(::SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-            return page != nullptr && ::GetDlgItem(page, id) != nullptr && ::IsWindowVisible(page);
-        },
-        "the wizard page with control " + std::to_string(id));
+    wait_until([&] { return (page = current_page(sheet)) != nullptr && ::GetDlgItem(page, id) && ::IsWindowVisible(page); },
+               "the wizard page with control " + std::to_string(id));
     return page;
 }
 
 std::string Session::take_error_box() const {
     HWND box = dialog("Error");
-    std::string text = text_of(control(box, message_box_text_id));
-    post_click(control(box, IDOK));
-    wait_until([&] { return !::IsWindow(box); }, "the error box to close");
+    std::string text = text_of(control(box, 0xFFFF));
+    click_and_wait_closed(control(box, IDOK), box, "the error box");
     return text;
 }
 
-bool Session::no_error_box() const { return find_dialog("Error") == nullptr; }
+bool Session::no_error_box() const {
+    return find_window([](HWND w) { return text_of(w) == "Error"; }) == nullptr;
+}
 
 int Session::close() {
     closed_ = true;
-    if (!shared_->done) {
-        if (HWND window = gui::main_window.load()) ::PostMessageA(window, WM_CLOSE, 0, 0);
-        wait_until([&] { return shared_->done.load(); }, "the window thread to end", 10s);
-    }
+    if (HWND window = shared_->app.main_window) ::PostMessageA(window, WM_CLOSE, 0, 0);
+    wait_until([&] { return shared_->done.load(); }, "the window thread to end", 10s);
     return shared_->status;
 }
 
-HWND next_button(HWND wizard) { return control(wizard, IDC_SHEET_NEXT); }
-HWND finish_button(HWND wizard) { return control(wizard, IDC_SHEET_FINISH); }
-HWND cancel_button(HWND wizard) { return control(wizard, IDCANCEL); }
-HWND back_button(HWND wizard) { return control(wizard, 12323); }
+void make_files(const fs::path& root, const std::vector<std::pair<std::string, std::string>>& files) {
+    for (const auto& [name, content] : files) {
+        fs::create_directories((root / name).parent_path());
+        testing::write_file(root / name, content);
+    }
+}
 
-bool capture_window(HWND window, const std::string& bmp_path) {
-    RECT rect{};
-    if (!::GetWindowRect(window, &rect)) return false;
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0) return false;
+std::string native(const fs::path& path) {
+    std::string text = platform::to_utf8(path.wstring());
+    std::replace(text.begin(), text.end(), '/', '\\');
+    return text;
+}
 
-    HDC screen = ::GetDC(nullptr);
-    if (screen == nullptr) return false;
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    bool copied = ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    ::SelectObject(memory, old);
+HWND open_wizard_at(const Session& session, int button, int id, const std::string& directory) {
+    post_click(control(session.main_window(), button));
+    HWND sheet = session.wizard();
+    for (;;) {
+        HWND page = current_page(sheet);
+        if (page != nullptr && ::GetDlgItem(page, id) != nullptr) return session.page_with(id);
+        if (page != nullptr && ::GetDlgItem(page, IDC_DIRECTORY) != nullptr) {
+            set_text(control(page, IDC_DIRECTORY), directory);
+        }
+        click_when_enabled(next_button(sheet), "Next");
+        wait_until([&] { return current_page(sheet) != page; }, "the next page");
+    }
+}
 
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof header;
-    header.biWidth = width;
-    header.biHeight = height;  // bottom-up, as BMP files have it
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biCompression = BI_RGB;
-    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
-    std::vector<char> pixels(stride * static_cast<std::size_t>(height));
-    bool read = copied && ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(),
-                                      reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS) == height;
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-    if (!read) return false;
+void set_options(const Session& session, HWND page, const std::vector<int>& boxes) {
+    post_click(control(page, IDC_OPTIONS));
+    HWND options = session.dialog("Options");
+    for (int box : boxes) ::SendMessageA(control(options, box), BM_CLICK, 0, 0);
+    click_and_wait_closed(control(options, IDOK), options, "the Options dialog");
+}
 
-    BITMAPFILEHEADER file_header{};
-    file_header.bfType = 0x4D42;  // "BM"
-    file_header.bfOffBits = sizeof file_header + sizeof header;
-    file_header.bfSize = static_cast<DWORD>(file_header.bfOffBits + pixels.size());
-    header.biSizeImage = static_cast<DWORD>(pixels.size());
-    std::ofstream out(bmp_path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file_header), sizeof file_header);
-    out.write(reinterpret_cast<const char*>(&header), sizeof header);
-    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
-    return static_cast<bool>(out);
+void choose_in_file_dialog(HWND dialog, const std::string& name) {
+    constexpr int name_field = 1148;
+    HWND field = find_child(dialog, [](HWND w) { return ::GetDlgCtrlID(w) == name_field && class_name(w) == "Edit"; });
+    if (field == nullptr) throw StepTimeout("no file name field in \"" + text_of(dialog) + "\"");
+    set_text(field, name);
+    click_and_wait_closed(control(dialog, IDOK), dialog, "the file dialog");
 }
 
 namespace {
 
-// Far away, but not so far that the clocks' conversions overflow.
-std::chrono::steady_clock::time_point idle_deadline() {
-    return std::chrono::steady_clock::now() + std::chrono::hours(24);
+std::string item_text(HWND tree, HTREEITEM item) {
+    wchar_t text[MAX_PATH] = L"";
+    TVITEMW data{};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = text;
+    data.cchTextMax = MAX_PATH;
+    return ::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data)) ? platform::to_utf8(text) : "";
 }
 
-struct Watchdog {
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::chrono::steady_clock::time_point deadline = idle_deadline();
-    bool started = false;
-};
-
-Watchdog& watchdog() {
-    static Watchdog* instance = new Watchdog;  // outlives every test
-    return *instance;
+HTREEITEM next_item(HWND tree, UINT which, HTREEITEM item) {
+    return reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_GETNEXTITEM, which, reinterpret_cast<LPARAM>(item)));
 }
 
-BOOL CALLBACK collect_own_window(HWND window, LPARAM windows) {
+// Chooses the folder in the folder browser as a user does: the tree starts
+// at the browser's root, one of the path's folders, and from there the user
+// opens folder after folder.
+void choose_folder(HWND browser, const std::string& path) {
+    HWND tree = find_child(browser, is_tree);
+    std::vector<std::string> names;
+    for (std::size_t from = 0, to = 0; to != std::string::npos; from = to + 1) {
+        to = path.find('\\', from);
+        names.push_back(path.substr(from, to - from));
+    }
+    HTREEITEM item = nullptr;
+    std::string root;
+    wait_until([&] { return (item = next_item(tree, TVGN_ROOT, nullptr)) && !(root = item_text(tree, item)).empty(); },
+               "the browser's folder tree");
+    auto at = std::find(names.rbegin(), names.rend(), root);
+    if (at == names.rend()) throw StepTimeout("the browser starts at " + root + ", outside " + path);
+    for (auto name = at.base(); name != names.end(); ++name) {
+        ::SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+        HTREEITEM parent = item;
+        wait_until([&] {
+            for (item = next_item(tree, TVGN_CHILD, parent); item && item_text(tree, item) != *name;
+                 item = next_item(tree, TVGN_NEXT, item)) {
+            }
+            return item != nullptr;
+        }, "the folder " + *name + " in the browser");
+    }
+    ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    click_and_wait_closed(control(browser, IDOK), browser, "the folder browser");
+}
+
+}  // namespace
+
+HWND walk_website_wizard(const Session& session, const WebsiteSteps& steps,
+                         const std::function<void(const char*, HWND)>& on_page) {
+    auto shown = [&](const char* name, HWND window) {
+        if (on_page) on_page(name, window);
+    };
+    HWND main = session.main_window();
+    shown("main-window", main);
+    post_click(control(main, IDC_CONVERT_WEBSITE));
+    HWND sheet = session.wizard();
+    HWND next = next_button(sheet);
+    wait_until([&] { return is_enabled(next); }, "Next on the welcome page");
+    shown("website-1-welcome", sheet);
+    post_click(next);
+
+    HWND page = session.page_with(IDC_DIRECTORY);
+    wait_until([&] { return !is_enabled(next); }, "Next disabled while no directory is given");
+    set_text(control(page, IDC_DIRECTORY), steps.directory);
+    if (!steps.options.empty()) set_options(session, page, steps.options);
+    wait_until([&] { return is_enabled(next); }, "Next enabled by the directory");
+    shown("website-2-directory", sheet);
+    post_click(next);
+
+    page = session.page_with(IDC_EXCLUDED_LIST);
+    HWND list = control(page, IDC_EXCLUDED_LIST);
+    for (const std::string& directory : steps.excluded) {
+        std::size_t before = list_entries(list).size();
+        post_click(control(page, IDC_ADD));
+        HWND browser = session.folder_browser();
+        shown("website-3-folder-browser", browser);
+        choose_folder(browser, directory);
+        wait_until([&] { return list_entries(list).size() == before + 1; }, "the excluded directory in the list");
+    }
+    wait_until([&] { return is_enabled(next); }, "Next on the excluded-directories page");
+    shown("website-3-excluded", sheet);
+    post_click(next);
+
+    page = session.page_with(IDC_EXTENSION_LIST);
+    list = control(page, IDC_EXTENSION_LIST);
+    for (const std::string& extension : steps.add_extensions) {
+        std::size_t before = list_entries(list).size();
+        set_text(control(page, IDC_EXTENSION), extension);
+        post_click(control(page, IDC_ADD));
+        wait_until([&] { return list_entries(list).size() == before + 1; }, "the extension " + extension);
+    }
+    wait_until([&] { return is_enabled(next); }, "Next on the extensions page");
+    shown("website-4-extensions", sheet);
+    post_click(next);
+
+    page = session.page_with(IDC_LOG);
+    wait_until([&] { return is_enabled(next) && is_enabled(back_button(sheet)); }, "Back and Next on the log page");
+    return page;
+}
+
+std::string wait_for_run_end(const Session& session, HWND log_page) {
+    // Finish shows enabled for a moment when the run starts; Save log
+    // becomes enabled only at its end.
+    HWND finish = finish_button(session.wizard());
+    HWND save = control(log_page, IDC_SAVE_LOG);
+    wait_until([&] { return is_enabled(save) && is_enabled(finish) && ::IsWindowVisible(finish); },
+               "the end of the run (Save log and Finish enabled)", 60s);
+    return text_of(control(log_page, IDC_LOG));
+}
+
+void leave_wizard(const Session& session, HWND (*button)(HWND wizard)) {
+    HWND sheet = session.wizard();
+    click_and_wait_closed(button(sheet), sheet, "the wizard");
+}
+
+namespace {
+
+std::atomic<long long> watchdog_deadline{LLONG_MAX};  // steady clock, ms
+
+long long now_ms() {
+    return std::chrono::duration_cast<Duration>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+BOOL CALLBACK print_own_window(HWND window, LPARAM) {
     DWORD process = 0;
     ::GetWindowThreadProcessId(window, &process);
-    if (process == ::GetCurrentProcessId()) reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+    if (process != ::GetCurrentProcessId()) return TRUE;
+    // Read without sending a message: the window thread may be the one
+    // that hangs.
+    wchar_t title[256] = L"";
+    ::InternalGetWindowText(window, title, 256);
+    std::fprintf(stderr, "  %p class \"%s\" title \"%ls\"%s\n", static_cast<void*>(window),
+                 class_name(window).c_str(), title, ::IsWindowVisible(window) ? "" : " (hidden)");
     return TRUE;
-}
-
-[[noreturn]] void bite() {
-    std::fprintf(stderr, "watchdog: the test hung; its windows:\n");
-    std::vector<HWND> windows;
-    ::EnumWindows(collect_own_window, reinterpret_cast<LPARAM>(&windows));
-    for (HWND window : windows) {
-        // Read without sending a message: the window thread may be the one
-        // that hangs.
-        wchar_t title[256] = L"";
-        ::InternalGetWindowText(window, title, 256);
-        std::fprintf(stderr, "  %p class \"%s\" title \"%ls\"%s\n", static_cast<void*>(window),
-                     class_name(window).c_str(), title, ::IsWindowVisible(window) ? "" : " (hidden)");
-    }
-    std::fflush(stderr);
-    ::TerminateProcess(::GetCurrentProcess(), 3);
-    for (;;) {
-    }
 }
 
 }  // namespace
 
 void arm_watchdog(Duration limit) {
-    Watchdog& dog = watchdog();
-    std::lock_guard<std::mutex> lock(dog.mutex);
-    dog.deadline = std::chrono::steady_clock::now() + limit;
-    if (!dog.started) {
-        dog.started = true;
-        std::thread([&dog] {
-            std::unique_lock<std::mutex> lock(dog.mutex);
-            for (;;) {
-                if (dog.changed.wait_until(lock, dog.deadline) == std::cv_status::timeout &&
-                    std::chrono::steady_clock::now() >= dog.deadline) {
-                    bite();
-                }
-            }
+    watchdog_deadline = now_ms() + limit.count();
+    static std::once_flag started;
+    std::call_once(started, [] {
+        std::thread([] {
+            while (now_ms() < watchdog_deadline) std::this_thread::sleep_for(100ms);
+            std::fprintf(stderr, "watchdog: the test hung; its windows:\n");
+            ::EnumWindows(print_own_window, 0);
+            std::fflush(stderr);
+            ::TerminateProcess(::GetCurrentProcess(), 3);
         }).detach();
-    }
-    dog.changed.notify_all();
+    });
 }
 
-void disarm_watchdog() {
-    Watchdog& dog = watchdog();
-    std::lock_guard<std::mutex> lock(dog.mutex);
-    dog.deadline = idle_deadline();
-    dog.changed.notify_all();
-}
+void disarm_watchdog() { watchdog_deadline = LLONG_MAX; }
 
 }  // namespace quorlix::gui_test

@@ -27,12 +27,6 @@ namespace {
 constexpr UINT MSG_APPEND_TO_LOG = WM_APP + 2;  // lParam: NUL-terminated text
 constexpr UINT MSG_RUN_OVER = WM_APP + 3;
 
-// Set by Abort, looked at by the run before each file.
-quorlix::AbortFlag abort_requested{0};
-// A run has been started on the log page and has not handed the wizard back
-// yet. Window thread only.
-bool run_going_on = false;
-
 // What the worker thread needs; its own copies, so that nothing it reads can
 // change under it.
 struct RunRequest {
@@ -40,6 +34,8 @@ struct RunRequest {
     ConversionJob job;
     ConversionOptions options;
     std::string program;
+    // Set by Abort, looked at by the run before each file.
+    std::shared_ptr<const AbortFlag> abort_requested;
 };
 
 // The run's log on the page. A CR at the end of a piece is held back until
@@ -82,7 +78,7 @@ DWORD WINAPI conversion_worker(void* parameter) {
         CrLfSink log(page_log);
         RunSettings settings;
         settings.verbose = request->options.verbose;
-        settings.abort_flag = &abort_requested;
+        settings.abort_flag = request->abort_requested.get();
         // One converter per processor; the log reads as one file after another.
         settings.jobs = platform::processor_count();
         perform_conversion_run(
@@ -94,7 +90,7 @@ DWORD WINAPI conversion_worker(void* parameter) {
     } catch (const std::bad_alloc&) {
         page_log.finish();
         ::SendMessageA(request->log_page, MSG_APPEND_TO_LOG, 0,
-                       reinterpret_cast<LPARAM>("Error: insufficient memory\r\n"));
+                       reinterpret_cast<LPARAM>(texts::log_insufficient_memory));
     }
     ::PostMessageA(request->log_page, MSG_RUN_OVER, 0, 0);
     return 0;
@@ -102,8 +98,8 @@ DWORD WINAPI conversion_worker(void* parameter) {
 
 // The end of a run (or of one that could not start): Save log and Finish
 // for the user, the focus on Finish. Cancel stays disabled.
-void hand_wizard_back(HWND page) {
-    run_going_on = false;
+void hand_wizard_back(HWND page, WizardState& state) {
+    state.run_going_on = false;
     ::EnableWindow(::GetDlgItem(page, IDC_SAVE_LOG), TRUE);
     ::EnableWindow(::GetDlgItem(page, IDC_ABORT), FALSE);
     HWND sheet = ::GetParent(page);
@@ -114,46 +110,47 @@ void hand_wizard_back(HWND page) {
     }
 }
 
-void start_conversion(HWND page) {
+void start_conversion(HWND page, WizardState& state) {
     if (::GetDlgItem(page, IDC_LOG) == nullptr) {
         show_error_box(page, texts::no_log_window);
-        hand_wizard_back(page);
+        hand_wizard_back(page, state);
         return;
     }
     std::unique_ptr<RunRequest> request;
     try {
-        request.reset(new RunRequest{page, conversion_job(job), job.options, program_path});
+        request.reset(new RunRequest{page, conversion_job(state.job), state.job.options, state.program,
+                                     state.abort_requested});
     } catch (const std::bad_alloc&) {
         show_out_of_memory_box(page);
-        hand_wizard_back(page);
+        hand_wizard_back(page, state);
         return;
     }
     UniqueHandle worker(::CreateThread(nullptr, 0, conversion_worker, request.get(), 0, nullptr));
     if (!worker) {
         show_error_box(page, texts::no_conversion);
-        hand_wizard_back(page);
+        hand_wizard_back(page, state);
         return;
     }
     request.release();  // the worker owns it now
-    run_going_on = true;
+    state.run_going_on = true;
 }
 
-void begin_run(HWND page) {
+void begin_run(HWND page, WizardState& state) {
     HWND sheet = ::GetParent(page);
     ::SendMessageA(sheet, PSM_SETFINISHTEXT, 0, reinterpret_cast<LPARAM>(texts::finish));
     ::PostMessageA(sheet, PSM_SETWIZBUTTONS, 0, PSWIZB_DISABLEDFINISH);
-    abort_requested = 0;
+    *state.abort_requested = 0;
     ::EnableWindow(::GetDlgItem(page, IDC_ABORT), TRUE);
     ::EnableWindow(::GetDlgItem(sheet, IDCANCEL), FALSE);
-    start_conversion(page);
+    start_conversion(page, state);
 }
 
-void show_summary(HWND page) {
+void show_summary(HWND page, const WizardJob& job) {
     HWND sheet = ::GetParent(page);
     set_wizard_buttons(page, PSWIZB_BACK | PSWIZB_NEXT);
     ::EnableWindow(::GetDlgItem(page, IDC_SAVE_LOG), FALSE);
     ::EnableWindow(::GetDlgItem(page, IDC_ABORT), FALSE);
-    write_summary(page);
+    write_summary(page, job);
     if (HWND next = ::GetDlgItem(sheet, IDC_SHEET_NEXT)) {
         ::PostMessageA(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
     }
@@ -208,36 +205,38 @@ const char* write_log_file(HWND edit, const char* path) {
 }
 
 INT_PTR CALLBACK log_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
+    WizardState* state = page_state(page, message, lparam);
+    if (state == nullptr) return FALSE;
     switch (message) {
     case WM_INITDIALOG:
-        run_going_on = false;
+        state->run_going_on = false;
         return TRUE;
     case WM_NOTIFY:
         switch (reinterpret_cast<const NMHDR*>(lparam)->code) {
         case PSN_SETACTIVE:
-            show_summary(page);
+            show_summary(page, state->job);
             return notification_result(page, 0);
         case PSN_WIZNEXT:
-            begin_run(page);
+            begin_run(page, *state);
             return notification_result(page, -1);
         case PSN_QUERYCANCEL:
             // Escape and the close box ask too; no way out while files
             // are being converted.
-            return notification_result(page, run_going_on ? TRUE : FALSE);
+            return notification_result(page, state->run_going_on ? TRUE : FALSE);
         }
         break;
     case WM_COMMAND:
         if (LOWORD(wparam) == IDC_SAVE_LOG) {
             save_log(page);
         } else if (LOWORD(wparam) == IDC_ABORT) {
-            abort_requested = 1;
+            *state->abort_requested = 1;
         }
         return TRUE;
     case MSG_APPEND_TO_LOG:
         append_to_log(::GetDlgItem(page, IDC_LOG), reinterpret_cast<const char*>(lparam));
         return TRUE;
     case MSG_RUN_OVER:
-        hand_wizard_back(page);
+        hand_wizard_back(page, *state);
         return TRUE;
     }
     return FALSE;

@@ -1,5 +1,5 @@
-// Every text that the wizard process shows in a message box or writes into
-// the conversion log itself, in one place. The dialog texts are in the
+// Every text that the wizard process shows in a message box, a list or a
+// file dialog, or writes into the conversion log itself, in one place. The dialog texts are in the
 // dialog templates (resources/quorlix.rc).
 #pragma once
 
@@ -33,6 +33,8 @@ inline constexpr const char* select_extension_to_remove =
     "Select an extension from the list before clicking Remove";
 inline constexpr const char* add_extension = "Please add at least one extension before continuing";
 inline constexpr const char* too_many_extensions = "Too many extensions";
+// The extensions page's list starts with it.
+inline constexpr const char* default_extension = "html";
 
 // Browse dialogs
 inline constexpr const char* choose_directory_title = "Choose a directory";
@@ -76,6 +78,8 @@ inline constexpr const char* log_too_long =
     "Log is too long. Please copy and paste its content manually.";
 inline constexpr const char* log_write_error = "Error writing the log to the file";
 inline constexpr const char* no_conversion = "Unable to start conversion";
+// Written into the log when the run's worker runs out of memory.
+inline constexpr const char* log_insufficient_memory = "Error: insufficient memory\r\n";
 
 // Help box
 inline constexpr const char* documentation_file = "README.md";

@@ -18,8 +18,6 @@
 
 namespace quorlix::gui {
 
-WizardJob job;
-
 namespace {
 
 static_assert(sizeof(PROPSHEETHEADERA) == 96, "the header with the Wizard97 bitmaps");
@@ -88,7 +86,7 @@ void update_path_buttons(const PathPage& field, HWND page) {
 }
 
 // Next on a path page: the text as typed becomes the job's path.
-bool store_path(const PathPage& field, HWND page) {
+bool store_path(const PathPage& field, HWND page, WizardJob& job) {
     HWND edit = ::GetDlgItem(page, field.edit_id);
     if (edit == nullptr) {
         show_error_box(page, texts::no_edit_control);
@@ -114,6 +112,8 @@ bool store_path(const PathPage& field, HWND page) {
 
 INT_PTR path_page_proc(const PathPage& field, HWND page, UINT message, WPARAM wparam,
                        LPARAM lparam) {
+    WizardState* state = page_state(page, message, lparam);
+    if (state == nullptr) return FALSE;
     switch (message) {
     case WM_COMMAND:
         if (LOWORD(wparam) == field.edit_id && HIWORD(wparam) == EN_CHANGE) {
@@ -121,8 +121,8 @@ INT_PTR path_page_proc(const PathPage& field, HWND page, UINT message, WPARAM wp
         } else if (LOWORD(wparam) == IDC_BROWSE) {
             field.browse(page);
         } else if (LOWORD(wparam) == IDC_OPTIONS) {
-            ::DialogBoxParamA(app_instance, MAKEINTRESOURCEA(IDD_OPTIONS), page, options_dialog_proc,
-                              0);
+            ::DialogBoxParamA(state->instance, MAKEINTRESOURCEA(IDD_OPTIONS), page,
+                              options_dialog_proc, reinterpret_cast<LPARAM>(&state->job.options));
         }
         return TRUE;
     case WM_NOTIFY:
@@ -131,23 +131,17 @@ INT_PTR path_page_proc(const PathPage& field, HWND page, UINT message, WPARAM wp
             update_path_buttons(field, page);
             return notification_result(page, 0);
         case PSN_WIZNEXT:
-            return notification_result(page, store_path(field, page) ? 0 : -1);
+            return notification_result(page, store_path(field, page, state->job) ? 0 : -1);
         }
         break;
     }
     return FALSE;
 }
 
-// The excluded-directories page while it exists: the font its entries are
-// measured with, the widest entry so far plus margin, and the margin.
-UniqueFont list_font;
-int list_max_extent = 0;
-int list_extra_width = 0;
-
-void add_excluded_directory(HWND page) {
+void add_excluded_directory(HWND page, WizardState& state) {
     ItemList root;
-    if (job.site_directory) {
-        std::wstring wide = platform::to_wide(*job.site_directory);
+    if (state.job.site_directory) {
+        std::wstring wide = platform::to_wide(*state.job.site_directory);
         ITEMIDLIST* list = nullptr;
         if (!wide.empty() && SUCCEEDED(::SHILCreateFromPath(wide.c_str(), &list, nullptr))) {
             root.reset(list);
@@ -162,29 +156,29 @@ void add_excluded_directory(HWND page) {
     // Widen the scrolling range so that the longest entry can be read.
     ScreenDc dc;
     if (dc.get() == nullptr) return;
-    SelectedObject font(dc.get(), list_font.get());
+    SelectedObject font(dc.get(), state.list_font.get());
     SIZE size{};
     if (::GetTextExtentPoint32W(dc.get(), entry.c_str(), static_cast<int>(entry.size()), &size)) {
-        int width = size.cx + list_extra_width;
-        if (width > list_max_extent) {
-            list_max_extent = width;
+        int width = size.cx + state.list_extra_width;
+        if (width > state.list_max_extent) {
+            state.list_max_extent = width;
             ::SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(width), 0);
         }
     }
 }
 
-void start_excluded_page() {
-    list_extra_width = ::GetSystemMetrics(SM_CXVSCROLL);
+void start_excluded_page(WizardState& state) {
+    state.list_extra_width = ::GetSystemMetrics(SM_CXVSCROLL);
     ScreenDc dc;
     int pixels_per_inch = 96;
     if (dc.get() != nullptr) {
         TEXTMETRICA metrics{};
-        if (::GetTextMetricsA(dc.get(), &metrics)) list_extra_width += metrics.tmMaxCharWidth;
+        if (::GetTextMetricsA(dc.get(), &metrics)) state.list_extra_width += metrics.tmMaxCharWidth;
         pixels_per_inch = ::GetDeviceCaps(dc.get(), LOGPIXELSY);
     }
-    list_font.reset(::CreateFontA(-::MulDiv(8, pixels_per_inch, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
-                                  0, 0, 0, 0, 0, "MS Shell Dlg"));
-    list_max_extent = 0;
+    state.list_font.reset(::CreateFontA(-::MulDiv(8, pixels_per_inch, 72), 0, 0, 0, FW_NORMAL, 0, 0,
+                                        0, 0, 0, 0, 0, 0, "MS Shell Dlg"));
+    state.list_max_extent = 0;
 }
 
 // The text of one list entry; none when its length cannot be read.
@@ -205,12 +199,7 @@ int list_count(HWND list) {
     return count == LB_ERR ? 0 : static_cast<int>(count);
 }
 
-void append_excluded_directory(std::string text) {
-    to_backslashes(text);
-    job.excluded_dirs.push_back(std::move(text));
-}
-
-bool store_excluded_directories(HWND page) {
+bool store_excluded_directories(HWND page, WizardJob& job) {
     job.excluded_dirs.clear();
     HWND list = ::GetDlgItem(page, IDC_EXCLUDED_LIST);
     try {
@@ -220,7 +209,8 @@ bool store_excluded_directories(HWND page) {
             while (!entry->empty() && (entry->back() == '/' || entry->back() == '\\')) {
                 entry->pop_back();
             }
-            append_excluded_directory(std::move(*entry));
+            to_backslashes(*entry);
+            job.excluded_dirs.push_back(std::move(*entry));
         }
     } catch (const std::bad_alloc&) {
         show_out_of_memory_box(page);
@@ -269,7 +259,7 @@ void add_extension(HWND page) {
     update_extension_buttons(page);
 }
 
-bool store_extensions(HWND page) {
+bool store_extensions(HWND page, WizardJob& job) {
     job.extensions.clear();
     HWND list = ::GetDlgItem(page, IDC_EXTENSION_LIST);
     int count = list_count(list);
@@ -298,15 +288,13 @@ bool store_extensions(HWND page) {
 
 }  // namespace
 
-void reset_job() { job = WizardJob{}; }
-
 void to_backslashes(std::string& text) {
     for (char& c : text) {
         if (c == '/') c = '\\';
     }
 }
 
-int run_wizard(int button, HWND owner) {
+int run_wizard(HINSTANCE instance, const std::string& program, int button, HWND owner) {
     struct PageTemplate {
         int dialog;
         DLGPROC procedure;
@@ -324,7 +312,9 @@ int run_wizard(int button, HWND owner) {
         {IDD_LOG_PAGE, log_page_proc},
     }};
 
-    reset_job();
+    WizardState state;
+    state.instance = instance;
+    state.program = program;
     bool website = button == IDC_CONVERT_WEBSITE;
     const PageTemplate* templates = website ? website_pages.data() : file_pages.data();
     std::size_t count = website ? website_pages.size() : file_pages.size();
@@ -335,16 +325,17 @@ int run_wizard(int button, HWND owner) {
         PROPSHEETPAGEA& page = pages[i].page;
         page.dwSize = sizeof(WizardPage);
         page.dwFlags = PSP_USEHEADERTITLE;
-        page.hInstance = app_instance;
+        page.hInstance = instance;
         page.pszTemplate = MAKEINTRESOURCEA(templates[i].dialog);
         page.pfnDlgProc = templates[i].procedure;
+        page.lParam = reinterpret_cast<LPARAM>(&state);
         page.pszHeaderTitle = header_title;
     }
     PROPSHEETHEADERA header{};
     header.dwSize = sizeof header;
     header.dwFlags = PSH_WIZARD97 | PSH_PROPSHEETPAGE;
     header.hwndParent = owner;
-    header.hInstance = app_instance;
+    header.hInstance = instance;
     header.nPages = static_cast<UINT>(count);
     header.nStartPage = 0;
     // The pages follow each other at their dwSize.
@@ -385,6 +376,15 @@ void set_wizard_buttons(HWND page, DWORD buttons) {
     ::PostMessageA(::GetParent(page), PSM_SETWIZBUTTONS, 0, static_cast<LPARAM>(buttons));
 }
 
+WizardState* page_state(HWND page, UINT message, LPARAM lparam) {
+    if (message == WM_INITDIALOG) {
+        LPARAM state = reinterpret_cast<const PROPSHEETPAGEA*>(lparam)->lParam;
+        ::SetWindowLongPtrA(page, DWLP_USER, state);
+        return reinterpret_cast<WizardState*>(state);
+    }
+    return reinterpret_cast<WizardState*>(::GetWindowLongPtrA(page, DWLP_USER));
+}
+
 INT_PTR notification_result(HWND page, LONG_PTR result) {
     ::SetWindowLongPtrA(page, DWLP_MSGRESULT, result);
     return TRUE;
@@ -417,16 +417,18 @@ INT_PTR CALLBACK file_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM l
 }
 
 INT_PTR CALLBACK excluded_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
+    WizardState* state = page_state(page, message, lparam);
+    if (state == nullptr) return FALSE;
     switch (message) {
     case WM_INITDIALOG:
-        start_excluded_page();
+        start_excluded_page(*state);
         return TRUE;
     case WM_DESTROY:
-        list_font.reset();
+        state->list_font.reset();
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wparam) == IDC_ADD) {
-            add_excluded_directory(page);
+            add_excluded_directory(page, *state);
         } else if (LOWORD(wparam) == IDC_REMOVE) {
             remove_selected(page, IDC_EXCLUDED_LIST, texts::select_directory_to_remove);
         }
@@ -437,7 +439,7 @@ INT_PTR CALLBACK excluded_page_proc(HWND page, UINT message, WPARAM wparam, LPAR
             set_wizard_buttons(page, PSWIZB_BACK | PSWIZB_NEXT);
             return notification_result(page, 0);
         case PSN_WIZNEXT:
-            return notification_result(page, store_excluded_directories(page) ? 0 : -1);
+            return notification_result(page, store_excluded_directories(page, state->job) ? 0 : -1);
         }
         break;
     }
@@ -445,10 +447,12 @@ INT_PTR CALLBACK excluded_page_proc(HWND page, UINT message, WPARAM wparam, LPAR
 }
 
 INT_PTR CALLBACK extensions_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
+    WizardState* state = page_state(page, message, lparam);
+    if (state == nullptr) return FALSE;
     switch (message) {
     case WM_INITDIALOG:
         ::SendDlgItemMessageA(page, IDC_EXTENSION_LIST, LB_ADDSTRING, 0,
-                              reinterpret_cast<LPARAM>("html"));
+                              reinterpret_cast<LPARAM>(texts::default_extension));
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wparam) == IDC_ADD) {
@@ -464,14 +468,15 @@ INT_PTR CALLBACK extensions_page_proc(HWND page, UINT message, WPARAM wparam, LP
             update_extension_buttons(page);
             return notification_result(page, 0);
         case PSN_WIZNEXT:
-            return notification_result(page, store_extensions(page) ? 0 : -1);
+            return notification_result(page, store_extensions(page, state->job) ? 0 : -1);
         }
         break;
     }
     return FALSE;
 }
 
-INT_PTR CALLBACK options_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+// The dialog's lParam is the job's options, which OK changes.
+INT_PTR CALLBACK options_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
     struct Box {
         int id;
         bool ConversionOptions::*field;
@@ -482,15 +487,19 @@ INT_PTR CALLBACK options_dialog_proc(HWND dialog, UINT message, WPARAM wparam, L
         {IDC_NO_BACKUP, &ConversionOptions::no_backup},
     };
     switch (message) {
-    case WM_INITDIALOG:
+    case WM_INITDIALOG: {
+        const auto& options = *reinterpret_cast<const ConversionOptions*>(lparam);
+        ::SetWindowLongPtrA(dialog, DWLP_USER, lparam);
         for (const Box& box : boxes) {
-            ::CheckDlgButton(dialog, box.id, job.options.*box.field ? BST_CHECKED : BST_UNCHECKED);
+            ::CheckDlgButton(dialog, box.id, options.*box.field ? BST_CHECKED : BST_UNCHECKED);
         }
         return TRUE;
+    }
     case WM_COMMAND:
         if (LOWORD(wparam) == IDOK) {
+            auto& options = *reinterpret_cast<ConversionOptions*>(::GetWindowLongPtrA(dialog, DWLP_USER));
             for (const Box& box : boxes) {
-                job.options.*box.field = ::IsDlgButtonChecked(dialog, box.id) == BST_CHECKED;
+                options.*box.field = ::IsDlgButtonChecked(dialog, box.id) == BST_CHECKED;
             }
             ::EndDialog(dialog, IDOK);
             return TRUE;
@@ -547,7 +556,7 @@ std::string summary_text(const WizardJob& wizard_job) {
     return text;
 }
 
-void write_summary(HWND log_page) {
+void write_summary(HWND log_page, const WizardJob& job) {
     HWND edit = ::GetDlgItem(log_page, IDC_LOG);
     if (edit == nullptr) return;
     ::SetWindowTextA(edit, "");

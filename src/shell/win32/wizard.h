@@ -4,18 +4,19 @@
 #pragma once
 
 #include "base/options.h"
+#include "shell/win32/win_handles.h"
 #include "supervisor/conversion_run.h"
 
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace quorlix::gui {
 
-// The job of the current wizard. Reset when a wizard opens; pages store
-// their part when Next is pressed on them.
+// The job of a wizard; pages store their part when Next is pressed on them.
 struct WizardJob {
     std::optional<std::string> site_directory;  // website mode when set
     std::optional<std::string> single_file;     // file mode
@@ -23,13 +24,37 @@ struct WizardJob {
     std::vector<std::string> excluded_dirs;     // full paths, backslashes only
     ConversionOptions options;
 };
-extern WizardJob job;
 
-void reset_job();
+// Everything one open wizard keeps: made afresh by run_wizard, which owns it
+// until the property sheet closes. Each page finds it through its page
+// record's lParam when it is created and keeps its address in DWLP_USER;
+// the Options dialog gets the job's options the same way.
+struct WizardState {
+    HINSTANCE instance = nullptr;  // the module with the dialog templates
+    std::string program;           // what the run starts as converter processes
+    WizardJob job;
+
+    // The excluded-directories page: the font its entries are measured
+    // with, the widest entry so far plus margin, and the margin.
+    UniqueFont list_font;
+    int list_max_extent = 0;
+    int list_extra_width = 0;
+
+    // The log page. Abort sets the flag, which the run's worker thread
+    // shares, so that it stays valid as long as the worker reads it.
+    std::shared_ptr<AbortFlag> abort_requested = std::make_shared<AbortFlag>(0);
+    // A run has been started and has not handed the wizard back yet.
+    bool run_going_on = false;
+};
 
 // Opens the wizard for IDC_CONVERT_WEBSITE or IDC_CONVERT_FILE, owned by
-// owner; returns when it is closed. -1 when it could not be created.
-int run_wizard(int button, HWND owner);
+// owner, with the dialogs of instance and program as the converter; returns
+// when it is closed. -1 when it could not be created.
+int run_wizard(HINSTANCE instance, const std::string& program, int button, HWND owner);
+
+// The page's wizard state: at WM_INITDIALOG taken from the page record in
+// lparam and kept in DWLP_USER, later read from there; null before.
+WizardState* page_state(HWND page, UINT message, LPARAM lparam);
 
 // Every slash becomes a backslash.
 void to_backslashes(std::string& text);
@@ -40,8 +65,8 @@ ConversionJob conversion_job(const WizardJob& wizard_job);
 // The summary that the log page shows before the run, CR LF line ends.
 std::string summary_text(const WizardJob& wizard_job);
 
-// Empties the log page's edit control and fills it with the summary.
-void write_summary(HWND log_page);
+// Empties the log page's edit control and fills it with the job's summary.
+void write_summary(HWND log_page, const WizardJob& wizard_job);
 
 // Appends text at the end of a multi-line edit control, wherever the user
 // left the caret.
