@@ -98,13 +98,16 @@ BOOL CALLBACK check_window(HWND window, LPARAM data) {
 
 }  // namespace
 
-HWND wait_for_window(const std::function<bool(HWND)>& match, const std::string& what) {
+HWND find_window(const std::function<bool(HWND)>& match) {
     Search search{[&](HWND window) { return ::IsWindowVisible(window) && match(window); }};
-    wait_until([&] {
-        ::EnumWindows(check_window, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-    }, what);
+    ::EnumWindows(check_window, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+HWND wait_for_window(const std::function<bool(HWND)>& match, const std::string& what) {
+    HWND found = nullptr;
+    wait_until([&] { return (found = find_window(match)) != nullptr; }, what);
+    return found;
 }
 
 HWND find_child(HWND window, const std::function<bool(HWND)>& match) {
@@ -155,18 +158,15 @@ HWND Session::main_window() const {
     return window;
 }
 
-HWND Session::find_window(const std::function<bool(HWND)>& match) const {
-    Search search{[&](HWND window) {
-        return class_name(window) == "#32770" && ::IsWindowVisible(window) && match(window);
-    }};
-    ::EnumThreadWindows(thread_id(), check_window, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+std::function<bool(HWND)> Session::dialog_that(const std::function<bool(HWND)>& match) const {
+    return [match, thread = thread_id()](HWND window) {
+        return ::GetWindowThreadProcessId(window, nullptr) == thread && class_name(window) == "#32770" &&
+               match(window);
+    };
 }
 
 HWND Session::window(const std::function<bool(HWND)>& match, const std::string& what) const {
-    HWND found = nullptr;
-    wait_until([&] { return (found = find_window(match)) != nullptr; }, what);
-    return found;
+    return wait_for_window(dialog_that(match), what);
 }
 
 HWND Session::dialog(const std::string& title) const {
@@ -201,7 +201,7 @@ std::string Session::take_error_box() const {
 }
 
 bool Session::no_error_box() const {
-    return find_window([](HWND w) { return text_of(w) == "Error"; }) == nullptr;
+    return find_window(dialog_that([](HWND w) { return text_of(w) == "Error"; })) == nullptr;
 }
 
 int Session::close() {

@@ -52,7 +52,9 @@ HWND focus_of(DWORD thread);
 // Entries of a list box, in list order.
 std::vector<std::string> list_entries(HWND list);
 
-// A visible top-level window of any thread for which match holds, waited for.
+// A visible top-level window of any thread for which match holds: now
+// (or null), or waited for.
+HWND find_window(const std::function<bool(HWND)>& match);
 HWND wait_for_window(const std::function<bool(HWND)>& match, const std::string& what);
 // A child of window at any depth for which match holds, or null.
 HWND find_child(HWND window, const std::function<bool(HWND)>& match);
@@ -76,9 +78,8 @@ public:
     DWORD thread_id() const;
     HWND main_window() const;
     // A visible dialog (class #32770) of the window thread for which match
-    // holds: waited for, or null when it is not there now.
+    // holds, waited for.
     HWND window(const std::function<bool(HWND)>& match, const std::string& what) const;
-    HWND find_window(const std::function<bool(HWND)>& match) const;
     // The dialog with that title.
     HWND dialog(const std::string& title) const;
     // The folder browser.
@@ -95,6 +96,7 @@ public:
     int close();
 
 private:
+    std::function<bool(HWND)> dialog_that(const std::function<bool(HWND)>& match) const;
     struct Shared;
     std::shared_ptr<Shared> shared_;
     bool closed_ = false;

@@ -98,13 +98,12 @@ TEST_F(GuiTest, WebsiteWizardConvertsASiteAndSavesItsLog) {
     EXPECT_FALSE(::IsWindowVisible(next_button(sheet)));
     EXPECT_FALSE(is_enabled(control(log_page, IDC_ABORT)));
 
-    EXPECT_EQ(read_file(site / "page.htm"), converted_page);
-    EXPECT_EQ(read_file(site / "page.htm.bak"), good_page);
-    EXPECT_EQ(read_file(site / "index.html"), converted_page);
-    EXPECT_EQ(read_file(site / "docs/guide.html"), "<table><tr><td>x</td></tr></table>\r\n");
-    EXPECT_EQ(read_file(site / "docs/picture.htm"), "GIF89a....");
-    EXPECT_EQ(read_file(site / "notes.txt"), good_page);
-    EXPECT_EQ(read_file(site / "docs" / wide / "kept.html"), good_page);
+    for (const auto& [name, content] : std::vector<std::pair<fs::path, std::string>>{
+             {"page.htm", converted_page}, {"page.htm.bak", good_page}, {"index.html", converted_page},
+             {"docs/guide.html", "<table><tr><td>x</td></tr></table>\r\n"}, {"docs/picture.htm", "GIF89a...."},
+             {"notes.txt", good_page}, {fs::path("docs") / wide / "kept.html", good_page}}) {
+        EXPECT_EQ(read_file(site / name), content) << name;
+    }
     EXPECT_FALSE(fs::exists(site / "docs" / wide / "kept.html.bak"));
 
     // Save log, the name typed without an extension: the dialog adds
@@ -250,11 +249,9 @@ TEST_F(GuiTest, AbortStopsTheRunBetweenFiles) {
 // The refusals of the pages, each with its error box; the page stays.
 struct RefusalCase {
     const char* name;
-    int button;        // the main window's button
-    int page_control;  // identifies the page
+    int page_control;  // identifies the page (the file page's in the single-file wizard)
     void (*act)(HWND sheet, HWND page);
     const char* message;
-    bool next_enabled;  // the page's Next button meanwhile
 };
 void PrintTo(const RefusalCase& c, std::ostream* out) { *out << c.name; }
 
@@ -275,9 +272,12 @@ TEST_P(Refusals, ShowTheirMessageAndKeepThePage) {
     const RefusalCase& c = GetParam();
     ScratchDir scratch;
     Session session;
-    HWND page = open_wizard_at(session, c.button, c.page_control, native(scratch.path()));
+    const bool path_page = c.page_control == IDC_FILE || c.page_control == IDC_DIRECTORY;
+    HWND page = open_wizard_at(session, c.page_control == IDC_FILE ? IDC_CONVERT_FILE : IDC_CONVERT_WEBSITE,
+                               c.page_control, native(scratch.path()));
     HWND sheet = session.wizard();
-    wait_until([&] { return is_enabled(next_button(sheet)) == c.next_enabled; }, "the state of Next");
+    // An empty path field disables Next; the other pages start with it enabled.
+    wait_until([&] { return is_enabled(next_button(sheet)) != path_page; }, "the state of Next");
     c.act(sheet, page);
     EXPECT_EQ(session.take_error_box(), c.message);
     EXPECT_EQ(current_page(sheet), page);
@@ -288,27 +288,22 @@ TEST_P(Refusals, ShowTheirMessageAndKeepThePage) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, Refusals,
     ::testing::Values(
-        RefusalCase{"EmptyDirectory", IDC_CONVERT_WEBSITE, IDC_DIRECTORY, press_next,
-                    "Please choose a directory before continuing", false},
-        RefusalCase{"EmptyFile", IDC_CONVERT_FILE, IDC_FILE, press_next, "Please choose a file before continuing.",
-                    false},
-        RefusalCase{"EmptyExtensionList", IDC_CONVERT_WEBSITE, IDC_EXTENSION_LIST, next_without_extension,
-                    "Please add at least one extension before continuing", true},
-        RefusalCase{"AddWithoutExtension", IDC_CONVERT_WEBSITE, IDC_EXTENSION_LIST, press_add,
+        RefusalCase{"EmptyDirectory", IDC_DIRECTORY, press_next, "Please choose a directory before continuing"},
+        RefusalCase{"EmptyFile", IDC_FILE, press_next, "Please choose a file before continuing."},
+        RefusalCase{"EmptyExtensionList", IDC_EXTENSION_LIST, next_without_extension,
+                    "Please add at least one extension before continuing"},
+        RefusalCase{"AddWithoutExtension", IDC_EXTENSION_LIST, press_add,
                     "Enter the extension into the empty field just above the \"Add\" button, before clicking "
-                    "the latter",
-                    true},
-        RefusalCase{"RemoveWithoutExtension", IDC_CONVERT_WEBSITE, IDC_EXTENSION_LIST, press_remove,
-                    "Select an extension from the list before clicking Remove", true},
-        RefusalCase{"RemoveWithoutDirectory", IDC_CONVERT_WEBSITE, IDC_EXCLUDED_LIST, press_remove,
-                    "Select a directory from the list before clicking Remove", true}),
+                    "the latter"},
+        RefusalCase{"RemoveWithoutExtension", IDC_EXTENSION_LIST, press_remove,
+                    "Select an extension from the list before clicking Remove"},
+        RefusalCase{"RemoveWithoutDirectory", IDC_EXCLUDED_LIST, press_remove,
+                    "Select a directory from the list before clicking Remove"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(GuiTest, MainWindowAboutHelpEscapeAndExit) {
     Session session;
     HWND main = session.main_window();
-    EXPECT_EQ(text_of(main), "Quorlix");
-    EXPECT_EQ(class_name(main), gui::main_class_name);
 
     // Escape is no way out of the main window. The About box opening after
     // it shows that the Escape has been handled by then.
@@ -338,8 +333,8 @@ TEST_F(GuiTest, MainWindowAboutHelpEscapeAndExit) {
 // test) is ended.
 class Program {
 public:
-    explicit Program(const std::string& arguments) {
-        std::string command = "\"" + gui_program() + "\"" + (arguments.empty() ? "" : " " + arguments);
+    explicit Program(std::string arguments) {
+        std::string command = "\"" + gui_program() + "\" " + arguments;
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info{};
@@ -352,12 +347,10 @@ public:
         id_ = info.dwProcessId;
     }
     ~Program() {
-        if (::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) ::TerminateProcess(process_, 99);
+        ::TerminateProcess(process_, 99);
         ::WaitForSingleObject(process_, 10000);
         ::CloseHandle(process_);
     }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
 
     // The exit status; StepTimeout when it does not end in time.
     int wait(Duration timeout) {
