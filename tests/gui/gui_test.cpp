@@ -3,12 +3,15 @@
 // Save log, the refusals of the pages, and a second start of the program.
 #include "gui/gui_driver.h"
 
+#include "platform/process.h"
 #include "shell/win32/app.h"
 #include "shell/win32/resource_ids.h"
 #include "shell/win32/wizard.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace quorlix::gui_test {
 namespace {
@@ -329,53 +332,6 @@ TEST_F(GuiTest, MainWindowAboutHelpEscapeAndExit) {
     EXPECT_EQ(session.close(), 0);
 }
 
-// A quorlix.exe of the test's own; one still running at the end (a failed
-// test) is ended.
-class Program {
-public:
-    explicit Program(std::string arguments) {
-        std::string command = "\"" + gui_program() + "\" " + arguments;
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        if (!::CreateProcessA(gui_program().c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              nullptr, &startup, &info)) {
-            throw StepTimeout("cannot start " + command);
-        }
-        ::CloseHandle(info.hThread);
-        process_ = info.hProcess;
-        id_ = info.dwProcessId;
-    }
-    ~Program() {
-        ::TerminateProcess(process_, 99);
-        ::WaitForSingleObject(process_, 10000);
-        ::CloseHandle(process_);
-    }
-
-    // The exit status; StepTimeout when it does not end in time.
-    int wait(Duration timeout) {
-        DWORD status = 0;
-        if (::WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0 ||
-            !::GetExitCodeProcess(process_, &status)) {
-            throw StepTimeout("the program to end");
-        }
-        return static_cast<int>(status);
-    }
-
-    // Its window of that class with that control.
-    HWND window(const std::string& wanted_class, int id) const {
-        return wait_for_window([&](HWND w) {
-            DWORD process = 0;
-            ::GetWindowThreadProcessId(w, &process);
-            return process == id_ && class_name(w) == wanted_class && ::GetDlgItem(w, id) != nullptr;
-        }, "a window " + wanted_class + " of the program");
-    }
-
-private:
-    HANDLE process_ = nullptr;
-    DWORD id_ = 0;
-};
-
 // A second start of the program: it ends with status 1, and the running
 // one comes forward, restored when it was minimised.
 struct SecondStartCase {
@@ -389,12 +345,15 @@ class SecondStart : public GuiTest, public ::testing::WithParamInterface<SecondS
 
 TEST_P(SecondStart, EndsAtOnceAndBringsTheFirstForward) {
     const SecondStartCase& c = GetParam();
-    Program first("");
-    HWND main = first.window(gui::main_class_name, IDC_EXIT);
+    // The test has no window of the main window's class of its own. A
+    // process that hangs is the watchdog's.
+    std::optional<platform::ChildProcess> first = platform::start_process(gui_program(), "", {});
+    ASSERT_TRUE(first);
+    HWND main = wait_for_window([](HWND w) { return class_name(w) == gui::main_class_name; }, "the main window");
     HWND forward = main;
     if (c.wizard_open) {
         post_click(control(main, IDC_CONVERT_FILE));
-        forward = first.window("#32770", IDC_SHEET_NEXT);
+        forward = wait_for_window([&](HWND w) { return ::GetWindow(w, GW_OWNER) == main; }, "the wizard");
     }
     ::ShowWindow(main, SW_MINIMIZE);
     wait_until([&] { return ::IsIconic(main) != FALSE; }, "the main window minimised");
@@ -406,14 +365,15 @@ TEST_P(SecondStart, EndsAtOnceAndBringsTheFirstForward) {
     ::SetForegroundWindow(other.get());
     wait_until([&] { return ::GetForegroundWindow() == other.get(); }, "another window in front");
 
-    Program second(c.arguments);
-    EXPECT_EQ(second.wait(30s), 1);
+    std::optional<platform::ChildProcess> second = platform::start_process(gui_program(), c.arguments, {});
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->wait(), 1);
     wait_until([&] { return !::IsIconic(main) && ::GetForegroundWindow() == forward; }, "the first one forward");
     EXPECT_TRUE(::IsWindowVisible(forward));
 
     if (c.wizard_open) click_and_wait_closed(cancel_button(forward), forward, "the wizard");
     ::PostMessageA(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(first.wait(20s), 0);
+    EXPECT_EQ(first->wait(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
