@@ -177,13 +177,6 @@ HWND Session::wizard() const {
     return window([](HWND w) { return ::GetDlgItem(w, IDC_SHEET_NEXT) != nullptr; }, "the wizard");
 }
 
-namespace {
-bool is_tree(HWND window) { return class_name(window) == "SysTreeView32"; }
-}  // namespace
-
-HWND Session::folder_browser() const {
-    return window([](HWND w) { return find_child(w, is_tree) != nullptr; }, "the folder browser");
-}
 
 HWND Session::page_with(int id) const {
     HWND sheet = wizard();
@@ -254,6 +247,8 @@ void choose_in_file_dialog(HWND dialog, const std::string& name) {
 }
 
 namespace {
+
+bool is_tree(HWND window) { return class_name(window) == "SysTreeView32"; }
 
 std::string item_text(HWND tree, HTREEITEM item) {
     wchar_t text[MAX_PATH] = L"";
@@ -328,7 +323,7 @@ HWND walk_website_wizard(const Session& session, const WebsiteSteps& steps,
     for (const std::string& directory : steps.excluded) {
         std::size_t before = list_entries(list).size();
         post_click(control(page, IDC_ADD));
-        HWND browser = session.folder_browser();
+        HWND browser = session.window([](HWND w) { return find_child(w, is_tree) != nullptr; }, "the folder browser");
         shown("website-3-folder-browser", browser);
         choose_folder(browser, directory);
         wait_until([&] { return list_entries(list).size() == before + 1; }, "the excluded directory in the list");

@@ -82,8 +82,6 @@ public:
     HWND window(const std::function<bool(HWND)>& match, const std::string& what) const;
     // The dialog with that title.
     HWND dialog(const std::string& title) const;
-    // The folder browser.
-    HWND folder_browser() const;
     // The wizard (its property sheet).
     HWND wizard() const;
     // The wizard's current page once it is the one that has control id.
