@@ -144,7 +144,7 @@ Session::Session() : shared_(std::make_shared<Shared>()) {
 
 Session::~Session() {
     try {
-        if (!closed_) close();
+        close();
     } catch (const StepTimeout&) {
     }
 }
@@ -198,7 +198,6 @@ bool Session::no_error_box() const {
 }
 
 int Session::close() {
-    closed_ = true;
     if (HWND window = shared_->app.main_window) ::PostMessageA(window, WM_CLOSE, 0, 0);
     wait_until([&] { return shared_->done.load(); }, "the window thread to end", 10s);
     return shared_->status;
@@ -298,16 +297,13 @@ void choose_folder(HWND browser, const std::string& path) {
 
 HWND walk_website_wizard(const Session& session, const WebsiteSteps& steps,
                          const std::function<void(const char*, HWND)>& on_page) {
-    auto shown = [&](const char* name, HWND window) {
-        if (on_page) on_page(name, window);
-    };
     HWND main = session.main_window();
-    shown("main-window", main);
+    on_page("main-window", main);
     post_click(control(main, IDC_CONVERT_WEBSITE));
     HWND sheet = session.wizard();
     HWND next = next_button(sheet);
     wait_until([&] { return is_enabled(next); }, "Next on the welcome page");
-    shown("website-1-welcome", sheet);
+    on_page("website-1-welcome", sheet);
     post_click(next);
 
     HWND page = session.page_with(IDC_DIRECTORY);
@@ -315,7 +311,7 @@ HWND walk_website_wizard(const Session& session, const WebsiteSteps& steps,
     set_text(control(page, IDC_DIRECTORY), steps.directory);
     if (!steps.options.empty()) set_options(session, page, steps.options);
     wait_until([&] { return is_enabled(next); }, "Next enabled by the directory");
-    shown("website-2-directory", sheet);
+    on_page("website-2-directory", sheet);
     post_click(next);
 
     page = session.page_with(IDC_EXCLUDED_LIST);
@@ -324,12 +320,12 @@ HWND walk_website_wizard(const Session& session, const WebsiteSteps& steps,
         std::size_t before = list_entries(list).size();
         post_click(control(page, IDC_ADD));
         HWND browser = session.window([](HWND w) { return find_child(w, is_tree) != nullptr; }, "the folder browser");
-        shown("website-3-folder-browser", browser);
+        on_page("website-3-folder-browser", browser);
         choose_folder(browser, directory);
         wait_until([&] { return list_entries(list).size() == before + 1; }, "the excluded directory in the list");
     }
     wait_until([&] { return is_enabled(next); }, "Next on the excluded-directories page");
-    shown("website-3-excluded", sheet);
+    on_page("website-3-excluded", sheet);
     post_click(next);
 
     page = session.page_with(IDC_EXTENSION_LIST);
@@ -341,7 +337,7 @@ HWND walk_website_wizard(const Session& session, const WebsiteSteps& steps,
         wait_until([&] { return list_entries(list).size() == before + 1; }, "the extension " + extension);
     }
     wait_until([&] { return is_enabled(next); }, "Next on the extensions page");
-    shown("website-4-extensions", sheet);
+    on_page("website-4-extensions", sheet);
     post_click(next);
 
     page = session.page_with(IDC_LOG);

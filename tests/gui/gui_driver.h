@@ -89,15 +89,14 @@ public:
     // The error message box's text; the box is closed.
     std::string take_error_box() const;
     bool no_error_box() const;
-    // Closes the main window and waits for the window thread to end: the
-    // exit status of its message loop.
+    // Closes the main window (when it is still there) and waits for the
+    // window thread to end: the exit status of its message loop.
     int close();
 
 private:
     std::function<bool(HWND)> dialog_that(const std::function<bool(HWND)>& match) const;
     struct Shared;
     std::shared_ptr<Shared> shared_;
-    bool closed_ = false;
 };
 
 // A page that converts, and what it becomes.
@@ -124,7 +123,8 @@ struct WebsiteSteps {
     std::vector<int> options;           // check boxes of the Options dialog
 };
 HWND walk_website_wizard(const Session& session, const WebsiteSteps& steps,
-                         const std::function<void(const char* name, HWND window)>& on_page = {});
+                         const std::function<void(const char* name, HWND window)>& on_page =
+                             [](const char*, HWND) {});
 
 // Ticks the given boxes of the Options dialog opened from page, then OK.
 void set_options(const Session& session, HWND page, const std::vector<int>& boxes);
