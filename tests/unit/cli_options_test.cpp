@@ -8,17 +8,15 @@ namespace quorlix::cli {
 namespace {
 
 CommandLine parse_ok(std::vector<std::string> arguments) {
-    CommandLine command;
-    std::string error;
-    EXPECT_TRUE(parse_command_line(arguments, command, error)) << error;
-    return command;
+    Result<CommandLine> parsed = parse_command_line(arguments);
+    EXPECT_TRUE(parsed.ok()) << parsed.message();
+    return parsed.ok() ? *parsed : CommandLine();
 }
 
 std::string parse_error(std::vector<std::string> arguments) {
-    CommandLine command;
-    std::string error;
-    EXPECT_FALSE(parse_command_line(arguments, command, error));
-    return error;
+    Result<CommandLine> parsed = parse_command_line(arguments);
+    EXPECT_FALSE(parsed.ok());
+    return parsed.ok() ? std::string() : parsed.message();
 }
 
 TEST(CommandLine, OptionsMapOntoTheConversionOptions) {
@@ -78,6 +76,46 @@ TEST(CommandLine, UsageErrors) {
     EXPECT_TRUE(parse_ok({"-V"}).show_version);
 }
 
+// Combined short options, attached values, long-option prefixes and
+// "--name=value"; files stay in order wherever they stand.
+TEST(CommandLine, ConventionsOfTheCommandLine) {
+    const struct {
+        std::vector<std::string> arguments;
+        std::string error;  // empty: accepted
+        std::vector<std::string> files;
+        unsigned jobs;
+        bool quiet;
+    } cases[] = {
+        {{"-qj3", "a.html"}, "", {"a.html"}, 3, true},
+        {{"a.html", "-qj", "3", "b.html"}, "", {"a.html", "b.html"}, 3, true},
+        {{"--jo=2", "--qu", "a.html"}, "", {"a.html"}, 2, true},
+        {{"--jobs", "2", "--", "-q", "--jobs"}, "", {"-q", "--jobs"}, 2, false},
+        {{"-qZ", "a.html"}, "unknown option '-Z'", {}, 0, false},
+        {{"-Zq", "a.html"}, "unknown option '-Zq'", {}, 0, false},
+        {{"-qj"}, "option -j needs a value", {}, 0, false},
+        {{"--no", "a.html"}, "unknown option '--no'", {}, 0, false},
+        {{"--no-b=1", "a.html"}, "option --no-b takes no value", {}, 0, false},
+        {{"a.html", "--jo"}, "option --jo needs a value", {}, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.front());
+        Result<CommandLine> parsed = parse_command_line(c.arguments);
+        ASSERT_EQ(parsed.ok(), c.error.empty()) << (parsed.ok() ? "" : parsed.message());
+        if (!parsed.ok()) {
+            EXPECT_EQ(parsed.message(), c.error);
+            continue;
+        }
+        EXPECT_EQ(parsed->files, c.files);
+        EXPECT_EQ(parsed->jobs, c.jobs);
+        EXPECT_EQ(parsed->quiet, c.quiet);
+    }
+    CommandLine c = parse_ok({"-ehtm", "-xold", "--site=web", "--no-back"});
+    EXPECT_EQ(c.extensions, std::vector<std::string>{"htm"});
+    EXPECT_EQ(c.excluded_dirs, std::vector<std::string>{"old"});
+    EXPECT_EQ(c.site_directory, "web");
+    EXPECT_TRUE(c.options.no_backup);
+}
+
 TEST(CommandLine, AClassPrefixMustStartAValidClassName) {
     const struct {
         std::string prefix;
@@ -92,11 +130,10 @@ TEST(CommandLine, AClassPrefixMustStartAValidClassName) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.prefix);
         EXPECT_EQ(is_valid_class_prefix(c.prefix), c.valid);
-        std::string error;
-        CommandLine command;
-        EXPECT_EQ(parse_command_line({"--class-prefix", c.prefix, "a.html"}, command, error), c.valid);
+        Result<CommandLine> parsed = parse_command_line({"--class-prefix", c.prefix, "a.html"});
+        EXPECT_EQ(parsed.ok(), c.valid);
         if (!c.valid) {
-            EXPECT_EQ(error.rfind("invalid class prefix '", 0), 0u) << error;
+            EXPECT_EQ(parsed.message().rfind("invalid class prefix '", 0), 0u) << parsed.message();
         }
     }
 }
