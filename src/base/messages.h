@@ -202,6 +202,10 @@ inline constexpr const char* same_target_2 =
     ",\nwhere another file of this run was written; it is skipped.\n";
 inline constexpr const char* summary_converted = "Converted";
 inline constexpr const char* summary_restored = "Restored";
+inline constexpr const char* summary_skipped = ". Skipped: ";
+inline constexpr const char* summary_failed = ". Failed: ";
+inline constexpr const char* summary_total = ". Total: ";
+inline constexpr const char* summary_of = " of ";
 
 // The launch of converter processes, in the log.
 inline constexpr const char* cannot_create_block = "failed to create process";

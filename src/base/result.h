@@ -36,7 +36,9 @@ public:
     T& value() { return std::get<0>(content_); }
     const T& value() const { return std::get<0>(content_); }
     T& operator*() { return value(); }
+    const T& operator*() const { return value(); }
     T* operator->() { return &value(); }
+    const T* operator->() const { return &value(); }
     // The failure's message; only when !ok().
     const std::string& message() const { return std::get<1>(content_); }
 

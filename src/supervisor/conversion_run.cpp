@@ -315,11 +315,11 @@ void log_summary(OutputSink& log, const RunCounts& counts, bool verbose, const c
     if (!verbose) return;
     std::string line = std::string(word) + ": " + std::to_string(counts.converted);
     if (counts.failed > 0 || counts.skipped > 0) {
-        if (counts.skipped > 0) line += ". Skipped: " + std::to_string(counts.skipped);
-        if (counts.failed > 0) line += ". Failed: " + std::to_string(counts.failed);
-        line += ". Total: " + std::to_string(counts.total) + "\n";
+        if (counts.skipped > 0) line += messages::summary_skipped + std::to_string(counts.skipped);
+        if (counts.failed > 0) line += messages::summary_failed + std::to_string(counts.failed);
+        line += messages::summary_total + std::to_string(counts.total) + "\n";
     } else {
-        line += " of " + std::to_string(counts.converted) + ".\n";
+        line += messages::summary_of + std::to_string(counts.converted) + ".\n";
     }
     log.write(line);
 }
