@@ -4,12 +4,6 @@
 
 namespace quorlix {
 
-void FileSink::write(std::string_view text) {
-    if (!text.empty()) std::fwrite(text.data(), 1, text.size(), file_);
-}
-
-void FileSink::flush() { std::fflush(file_); }
-
 void Diagnostics::end_progress_line() {
     if (!progress_line_broken_ && options_.verbose) {
         progress_.write("\n");
@@ -29,9 +23,9 @@ void Diagnostics::error_header() {
     header += ": ";
     header += input_name_;
     if (line_numbers_on_ && line_source_) {
-        header += "(line " + std::to_string(line_source_()) + ")";
+            header += messages::line_head + std::to_string(line_source_()) + ")";
     }
-    header += ":\nError: ";
+    header += messages::error_after_name;
     errors_.write(header);
 }
 
@@ -90,9 +84,9 @@ void Diagnostics::error_unsupported_element(std::string_view element) {
 
 void Diagnostics::error_object_attribute(std::string_view attribute) {
     error_header();
-    std::string text = "The ";
+    std::string text = messages::object_attribute_1;
     text += attribute;
-    text += " attribute of <object>\n";
+    text += messages::object_attribute_2;
     text += messages::object_text;
     errors_.write(text);
     abandon();
@@ -100,19 +94,18 @@ void Diagnostics::error_object_attribute(std::string_view attribute) {
 
 void Diagnostics::error_param_element() {
     error_header();
-    errors_.write("The <param> element\n");
+    errors_.write(messages::param_element);
     errors_.write(messages::object_text);
     abandon();
 }
 
 void Diagnostics::startup_no_memory() {
-    errors_.write(std::string(messages::program_name) + ": Error: insufficient memory\n");
+    report_error(messages::no_memory);
     errors_.flush();
-    throw FileAbandoned{};
 }
 
 void Diagnostics::startup_internal_error(std::string_view detail) {
-    std::string text = std::string(messages::program_name) + ": Internal error";
+    std::string text = std::string(messages::program_name) + messages::internal_error_head;
     if (!detail.empty()) {
         text += ": ";
         text += detail;
@@ -120,11 +113,10 @@ void Diagnostics::startup_internal_error(std::string_view detail) {
     text += "\n";
     errors_.write(text);
     errors_.flush();
-    throw FileAbandoned{};
 }
 
 void Diagnostics::report_error(std::string_view message) {
-    std::string text = std::string(messages::program_name) + ": Error: ";
+    std::string text = std::string(messages::program_name) + messages::error_head;
     text += message;
     text += "\n";
     errors_.write(text);
@@ -135,42 +127,35 @@ void Diagnostics::warning_header() {
     std::string header = messages::program_name;
     header += ": ";
     header += input_name_;
-    header += "(line " + std::to_string(line_source_ ? line_source_() : 0) + "):\nWarning: ";
+    header += messages::line_head + std::to_string(line_source_ ? line_source_() : 0) +
+              messages::warning_after_line;
     errors_.write(header);
 }
 
 void Diagnostics::warning_charset(std::string_view charset) {
     if (!options_.warn_charset) return;
     warning_header();
-    std::string text = "The \"";
+    std::string text = messages::charset_1;
     text += charset;
-    text += "\" charset specified in the <meta> tag is\n"
-            "not valid for HTML5, since the latter only accepts UTF-8. Even if the resulting\n"
-            "page displays correctly in a browser, it will not validate as error-free HTML5.\n";
+    text += messages::charset_2;
     errors_.write(text);
 }
 
 void Diagnostics::warning_center_alignment(std::string_view element) {
     if (!options_.warn_center_alignment || !options_.standard_css_only) return;
     warning_header();
-    std::string text = "<";
+    std::string text = messages::center_1;
     text += element;
-    text += "> encountered. The CSS replacement for this\n"
-            "obsolete feature does not align child block elements as the original did,\n"
-            "although it will align normal text correctly. If this is not acceptable,\n"
-            "do not disable vendor-specific CSS.\n";
+    text += messages::center_2;
     errors_.write(text);
 }
 
 void Diagnostics::warning_name_to_id(std::string_view element) {
     if (!options_.warn_name_to_id) return;
     warning_header();
-    std::string text = "The name attribute of <";
+    std::string text = messages::name_to_id_1;
     text += element;
-    text += ">, no longer valid in HTML5, has been\n"
-            "replaced with an id attribute of the same value. If you have any\n"
-            "code (eg, JavaScript, CSS) that relies on the name attribute,\n"
-            "modify it to use an id instead.\n";
+    text += messages::name_to_id_2;
     errors_.write(text);
 }
 
@@ -178,30 +163,26 @@ void Diagnostics::warning_element_replaced(std::string_view old_element,
                                            std::string_view new_element) {
     if (!options_.warn_element_replaced) return;
     warning_header();
-    std::string text = "<";
+    std::string text = messages::replaced_1;
     text += old_element;
-    text += "> (no longer valid in HTML5) has been replaced with <";
+    text += messages::replaced_2;
     text += new_element;
-    text += ">.\nBe sure to update any code (eg, CSS, JavaScript) that depends on that element\n"
-            "being a <";
+    text += messages::replaced_3;
     text += old_element;
-    text += ">.\n";
+    text += messages::replaced_4;
     errors_.write(text);
 }
 
 void Diagnostics::warning_frame_attribute(std::string_view element, std::string_view attribute) {
     if (!options_.warn_frame_attribute) return;
     warning_header();
-    std::string text = "The ";
+    std::string text = messages::frame_attribute_1;
     text += attribute;
-    text += " attribute of <";
+    text += messages::frame_attribute_2;
     text += element;
-    text += "> (now obsolete) was deleted,\n"
-            "but not replaced with CSS because the equivalent CSS rule needs to be added\n"
-            "to all child pages loaded by <";
+    text += messages::frame_attribute_3;
     text += element;
-    text += " src=\"...\"> and not the current\n"
-            "page. You will have to add the CSS rule yourself, if needed.\n";
+    text += messages::frame_attribute_4;
     errors_.write(text);
 }
 

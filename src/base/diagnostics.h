@@ -2,47 +2,18 @@
 // and left as it was), warnings (the conversion goes on) and the progress
 // line. Fatal errors print their message, then throw FileAbandoned, which
 // unwinds to the file pipeline; the pipeline removes the temporary file.
+// Every other failure is a Result or Status (base/result.h) whose message
+// the caller hands to report_error.
 #pragma once
 
 #include "base/options.h"
+#include "base/output_sink.h"
 
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
 
 namespace quorlix {
-
-// Where diagnostics go: the pipe to the supervisor, standard output, or a
-// string in tests.
-class OutputSink {
-public:
-    virtual ~OutputSink() = default;
-    virtual void write(std::string_view text) = 0;
-    virtual void flush() {}
-    // True once a write could not be carried out.
-    virtual bool failed() const { return false; }
-};
-
-class FileSink final : public OutputSink {
-public:
-    explicit FileSink(std::FILE* file) : file_(file) {}
-    void write(std::string_view text) override;
-    void flush() override;
-
-private:
-    std::FILE* file_;
-};
-
-class StringSink final : public OutputSink {
-public:
-    void write(std::string_view text) override { text_.append(text); }
-    const std::string& text() const { return text_; }
-    void clear() { text_.clear(); }
-
-private:
-    std::string text_;
-};
 
 // Thrown after a fatal diagnostic has been printed; the file is abandoned.
 struct FileAbandoned {};
@@ -75,6 +46,7 @@ public:
 
     // Fatal errors during a conversion; none of them returns.
     [[noreturn]] void fatal_error(std::string_view message, std::string_view detail = {});
+    // The rewriter's name for fatal_error without a detail.
     [[noreturn]] void error_plain(std::string_view message) { fatal_error(message); }
     [[noreturn]] void error_no_memory(std::string_view detail = {});
     [[noreturn]] void error_internal(std::string_view detail);
@@ -90,9 +62,11 @@ public:
     [[noreturn]] void error_object_attribute(std::string_view attribute);
     [[noreturn]] void error_param_element();
 
-    // Errors before a file is being converted.
-    [[noreturn]] void startup_no_memory();
-    [[noreturn]] void startup_internal_error(std::string_view detail = {});
+    // Errors outside a file's conversion (before it, or of the pipeline
+    // around it); they print and return. report_error writes
+    // "quorlix: Error: ", the message and a line feed.
+    void startup_no_memory();
+    void startup_internal_error(std::string_view detail = {});
     void report_error(std::string_view message);
 
     // Warnings; each returns at once when its switch is off.
@@ -104,9 +78,6 @@ public:
 
     // Ends an open progress line before a diagnostic, and flushes.
     void end_progress_line();
-
-    // Writes text to the error stream as it is (the pipeline's own messages).
-    void print_error(std::string_view text) { errors_.write(text); }
 
 private:
     void error_header();

@@ -1,7 +1,8 @@
-// The options of one conversion job. The command line (and later the wizard)
-// fills them; a converter process loads them from its settings block.
+// The options of one conversion job. The command line and the wizard fill
+// them; a converter process loads them from its settings block.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -48,5 +49,9 @@ struct ConversionOptions {
 };
 
 inline constexpr const char* default_class_prefix = "quorlix_";
+
+// The longest class prefix, in bytes: what the command line accepts and the
+// settings block carries.
+inline constexpr std::size_t max_class_prefix_length = 63;
 
 }  // namespace quorlix

@@ -20,14 +20,6 @@ char separator_of(PathStyle style) { return style == PathStyle::windows ? '\\' :
 
 }  // namespace
 
-bool equal_ignoring_case(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
-    }
-    return true;
-}
-
 std::string directory_of(std::string_view path, PathStyle style) {
     for (std::size_t i = path.size(); i-- > 1;) {
         char c = path[i];

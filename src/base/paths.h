@@ -2,6 +2,7 @@
 // know drives and both slashes; POSIX paths have only the slash.
 #pragma once
 
+#include "base/text.h"
 #include "platform/platform.h"
 
 #include <cstdint>
@@ -14,11 +15,8 @@ namespace quorlix {
 
 enum class PathStyle { windows, posix };
 
-#ifdef _WIN32
-inline constexpr PathStyle native_path_style = PathStyle::windows;
-#else
-inline constexpr PathStyle native_path_style = PathStyle::posix;
-#endif
+inline constexpr PathStyle native_path_style =
+    platform::path_separator == '\\' ? PathStyle::windows : PathStyle::posix;
 
 // The directory part of a non-empty path: C:\web\page.html gives C:\web,
 // C:\page.html and C:page.html give C:, page.html gives "". The first
@@ -47,12 +45,6 @@ int create_temp_file(std::string& name_template);
 
 // The template's characters that take the last position, in order.
 inline constexpr std::string_view temp_name_characters = "abcdefghijklmnopqrstuvwxyz0123456789_-";
-
-// An ASCII letter in lower case; any other byte as it is.
-inline char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// True when both texts are equal with ASCII letters folded to lower case.
-bool equal_ignoring_case(std::string_view a, std::string_view b);
 
 // True when both names expand to the same full path, ignoring letter case,
 // or name the same file on disk.

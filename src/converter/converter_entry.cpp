@@ -2,36 +2,14 @@
 
 #include "base/messages.h"
 #include "converter/pipeline.h"
+#include "platform/files.h"
 #include "platform/process.h"
 #include "settings_block/settings_block.h"
 
 #include <cstdio>
-#include <memory>
 #include <new>
 
 namespace quorlix {
-
-namespace {
-
-struct StreamCloser {
-    void operator()(std::FILE* stream) const { std::fclose(stream); }
-};
-using Stream = std::unique_ptr<std::FILE, StreamCloser>;
-
-// Prints one of the errors of loading; they end the process with status 1.
-int startup_failure(Diagnostics& diagnostics, const char* detail) {
-    try {
-        if (detail == nullptr) {
-            diagnostics.startup_no_memory();
-        } else {
-            diagnostics.startup_internal_error(detail);
-        }
-    } catch (const FileAbandoned&) {
-    }
-    return 1;
-}
-
-}  // namespace
 
 std::optional<std::string_view> find_converter_argument(std::string_view argument_text) {
     std::size_t i = 0;
@@ -64,12 +42,12 @@ std::optional<int> run_converter_process(std::string_view handle_text,
     // A refused block is unmapped and closed with nothing written into it.
     if (!block::is_acceptable(region, *handle)) return std::nullopt;
 
-    Stream pipe_stream;
+    platform::OwnedStream pipe_stream;
     const std::int64_t pipe = block::pipe_handle(region);
     if (pipe == -1) {
         block::store_redirect_result(region, 0);
     } else {
-        pipe_stream.reset(platform::open_pipe_stream(pipe));
+        pipe_stream = platform::open_pipe_stream(pipe);
         block::store_redirect_result(region, pipe_stream ? 0 : -1);
         // Nothing can be said without an output; the supervisor reads
         // redirect_result and reports it.
@@ -90,12 +68,17 @@ std::optional<int> run_converter_process(std::string_view handle_text,
         contents = block::read(region);
     } catch (const std::bad_alloc&) {
         memory.reset();
-        return startup_failure(loading, nullptr);
+        loading.startup_no_memory();
+        return exit_failed;
     }
     // The conversion runs with the block unmapped and its handle closed.
     memory.reset();
-    if (contents.output_dir_overflow) return startup_failure(loading, messages::output_dir_overflow);
-    if (contents.file_name_overflow) return startup_failure(loading, messages::filename_overflow);
+    // A path that did not fit ends the process with status 1.
+    if (contents.output_dir_overflow || contents.file_name_overflow) {
+        loading.startup_internal_error(contents.output_dir_overflow ? messages::output_dir_overflow
+                                                                    : messages::filename_overflow);
+        return exit_failed;
+    }
     if (contents.file_name.empty()) return std::nullopt;
 
     platform::shield_converter_process();

@@ -19,10 +19,6 @@ namespace quorlix {
 
 namespace {
 
-std::string prefixed(const std::string& text) {
-    return std::string(messages::program_name) + ": " + text;
-}
-
 // Removes the temporary file when a conversion is abandoned. Armed from the
 // moment the file exists until the converted output has been completed.
 class TemporaryFileGuard {
@@ -78,13 +74,13 @@ void convert_into(platform::File& input_file, std::uint64_t input_size, platform
     convert_document(reader, writer, input_size, options, diagnostics);
     // A page is only replaced by a file that is complete on the disk.
     if (!writer.flush() || (sync_output && !output_file.sync()) || !output_file.close()) {
-        diagnostics.error_plain(messages::write_error);
+        diagnostics.fatal_error(messages::write_error);
     }
 }
 
-// "Error: what: reason" for a failed system call, with the program name.
-std::string error_with_reason(const std::string& what, int error) {
-    return prefixed("Error: " + what + ": " + platform::error_text(error) + "\n");
+// "what: reason" for a failed system call.
+Failure failure_with_reason(const std::string& what, int error) {
+    return failure(what + ": " + platform::error_text(error));
 }
 
 // Whether the document that file holds starts as an HTML5 page; none when
@@ -124,10 +120,12 @@ bool same_content(const std::string& a, const std::string& b) {
 
 void progress_done(Diagnostics& diagnostics) {
     if (!diagnostics.options().verbose) return;
-    diagnostics.progress_stream().write(diagnostics.progress_line_broken() ? "Done.\n\n" : "Done.\n");
+    diagnostics.progress_stream().write(diagnostics.progress_line_broken() ? messages::done_after_break
+                                                                            : messages::done);
     diagnostics.progress_stream().flush();
 }
 
+// The conversion of an opened page: 0, or -1 after reporting.
 int convert_opened(const std::string& input, const ConversionNames& names,
                    platform::File& input_file, std::optional<unsigned> input_mode,
                    const ConversionOptions& options, Diagnostics& diagnostics) {
@@ -137,10 +135,7 @@ int convert_opened(const std::string& input, const ConversionNames& names,
     if (options.output_dir.empty()) converted = read;
     const bool output_dir_mode = !options.output_dir.empty();
     if (output_dir_mode && same_file(names.target, input)) {
-        diagnostics.print_error(prefixed(
-            "Error: source and destination filenames ultimately refer to the same file.\n"
-            "If you want to overwrite the source, do not use the -o option.\nSkipping " +
-            input + ".\n"));
+        diagnostics.report_error(messages::same_file_1 + input + messages::same_file_2);
         return -1;
     }
 
@@ -149,8 +144,8 @@ int convert_opened(const std::string& input, const ConversionNames& names,
     platform::File temporary_file = options.dry_run ? platform::open_null_output()
                                                     : platform::File(create_temp_file(temporary));
     if (!temporary_file.is_open()) {
-        diagnostics.print_error(
-            error_with_reason("cannot create temporary filename for " + input, platform::last_error()));
+        diagnostics.report_error(
+            failure_with_reason(messages::cannot_create_temporary + input, platform::last_error()).message);
         return -1;
     }
 
@@ -160,8 +155,8 @@ int convert_opened(const std::string& input, const ConversionNames& names,
         diagnostics.set_input_name(input);
         if (options.verbose) {
             std::string line = input;
-            if (output_dir_mode) line += " -> " + names.target;
-            diagnostics.progress_stream().write(line + "... ");
+            if (output_dir_mode) line += messages::progress_arrow + names.target;
+            diagnostics.progress_stream().write(line + messages::progress_end);
             // The log shows which file is being converted while it is.
             diagnostics.progress_stream().flush();
         }
@@ -178,9 +173,7 @@ int convert_opened(const std::string& input, const ConversionNames& names,
             // temporary file was created by this process, for it alone. The
             // owner first, as a change of owner clears set-id bits.
             platform::copy_owner(input_file, temporary);
-#ifndef _WIN32
-            if (input_mode) platform::set_file_mode(temporary, *input_mode);
-#endif
+            if (input_mode) platform::give_mode_to_converted(temporary, *input_mode);
         }
         if (guard) guard->disarm();
     }
@@ -193,11 +186,11 @@ int convert_opened(const std::string& input, const ConversionNames& names,
 
     ConversionNames replaced = names;
     replaced.temporary = temporary;
-    if (replace_target(replaced, input, options, diagnostics, converted) != 0) return -1;
-#ifdef _WIN32
-    // A read-only input gives a read-only converted file.
-    if (output_dir_mode && input_mode) platform::set_file_mode(names.target, *input_mode);
-#endif
+    if (Status replaced_ok = replace_target(replaced, input, options, diagnostics, converted); !replaced_ok) {
+        diagnostics.report_error(replaced_ok.message());
+        return -1;
+    }
+    if (output_dir_mode && input_mode) platform::give_mode_to_copy(names.target, *input_mode);
     // Only now is the page converted: a failure above reports only itself.
     progress_done(diagnostics);
     return 0;
@@ -205,16 +198,12 @@ int convert_opened(const std::string& input, const ConversionNames& names,
 
 }  // namespace
 
-int derive_names(const std::string& input, const ConversionOptions& options,
-                 Diagnostics& diagnostics, ConversionNames& names) {
-    if (input.empty()) diagnostics.startup_internal_error(messages::empty_filename);
+Result<ConversionNames> derive_names(const std::string& input, const ConversionOptions& options) {
+    ConversionNames names;
     std::string directory;
     if (!options.output_dir.empty()) {
         std::string_view base = base_name_of(input);
-        if (base.empty()) {
-            diagnostics.report_error(std::string(messages::missing_filename));
-            return -1;
-        }
+        if (base.empty()) return failure(messages::missing_filename);
         names.target = *join_path(options.output_dir, base, std::nullopt);
         directory = options.output_dir;
     } else {
@@ -225,10 +214,10 @@ int derive_names(const std::string& input, const ConversionOptions& options,
     }
     names.temporary = *join_path(directory, "qlxXXXXXX", std::nullopt);
     names.backup = *join_path(names.target, std::nullopt, "bak");
-    return 0;
+    return names;
 }
 
-int replace_target(const ConversionNames& names, const std::string& input,
+Status replace_target(const ConversionNames& names, const std::string& input,
                    const ConversionOptions& options, Diagnostics& diagnostics,
                    const std::optional<platform::FileIdentity>& converted) {
     // Another program may have replaced, rewritten or removed the page while
@@ -239,12 +228,10 @@ int replace_target(const ConversionNames& names, const std::string& input,
         if (!converted || platform::identity_of(names.target) == converted) return false;
         platform::remove_file(names.temporary);
         diagnostics.end_progress_line();
-        diagnostics.print_error(prefixed("Error: " + names.target +
-                                         " changed while it was being converted\n"
-                                         "It is left as it is now; the converted file was removed.\n"));
         return true;
     };
-    if (changed()) return -1;
+    const Failure changed_meanwhile{names.target + messages::changed_while_converted};
+    if (changed()) return changed_meanwhile;
     // The page is never removed or renamed away: the backup is made beside
     // it, then the converted file takes its name in one step, so a crash at
     // any moment leaves the page either as it was or converted.
@@ -257,27 +244,23 @@ int replace_target(const ConversionNames& names, const std::string& input,
     if (!options.no_backup && platform::file_exists(names.target) &&
         !platform::make_backup(names.target, names.backup)) {
         diagnostics.end_progress_line();
-        diagnostics.print_error(prefixed(
-            "Error: unable to back up the existing " + names.target + " as\n" + names.backup +
-            "\nYour original file, " + input + ", remains untouched.\n"
-            "The converted file is saved as " + names.temporary +
-            ", which you can rename yourself.\n"));
-        return -1;
+        return failure(messages::no_backup_1 + names.target + messages::no_backup_2 + names.backup +
+                       messages::no_backup_3 + input + messages::no_backup_4 + names.temporary +
+                       messages::no_backup_5);
     }
-    if (changed()) return -1;
-    if (platform::replace_file(names.temporary, names.target)) return 0;
+    if (changed()) return changed_meanwhile;
+    if (platform::replace_file(names.temporary, names.target)) return {};
 
     diagnostics.end_progress_line();
-    std::string text = prefixed("Error: unable to rename the output as " + names.target + "\n");
+    std::string text = messages::no_rename + names.target;
     if (options.no_backup) {
-        text += "The converted file can be found at " + names.temporary + ".\n";
+        text += messages::no_rename_without_backup + names.temporary;
     } else {
-        text += "As such, you can find the original file (renamed, but otherwise untouched) at\n" +
-                names.backup + ", and its converted output at\n" + names.temporary + ".\n";
+        text += messages::no_rename_with_backup_1 + names.backup + messages::no_rename_with_backup_2 +
+                names.temporary;
     }
-    text += "You will have to rename it back to the correct name yourself.\n";
-    diagnostics.print_error(text);
-    return -1;
+    text += messages::no_rename_end;
+    return failure(std::move(text));
 }
 
 int convert_text(std::string_view input, std::string& output, const ConversionOptions& options,
@@ -298,10 +281,7 @@ int convert_text(std::string_view input, std::string& output, const ConversionOp
         return 0;
     } catch (const FileAbandoned&) {
     } catch (const std::bad_alloc&) {
-        try {
-            diagnostics.startup_no_memory();
-        } catch (const FileAbandoned&) {
-        }
+        diagnostics.startup_no_memory();
     }
     diagnostics.set_input_name({});
     output.clear();
@@ -311,19 +291,26 @@ int convert_text(std::string_view input, std::string& output, const ConversionOp
 int convert_file(const std::string& input, const ConversionOptions& options,
                  Diagnostics& diagnostics) {
     diagnostics.start_file();
+    if (input.empty()) {
+        diagnostics.startup_internal_error(messages::empty_filename);
+        return -1;
+    }
     try {
-        ConversionNames names;
-        if (derive_names(input, options, diagnostics, names) != 0) return -1;
+        Result<ConversionNames> derived = derive_names(input, options);
+        if (!derived) {
+            diagnostics.report_error(derived.message());
+            return -1;
+        }
+        const ConversionNames& names = *derived;
         // Only a regular file is a page: a device (/dev/null), a pipe or a
         // socket would be replaced by a regular file, and a pipe could
         // block the reader.
         switch (platform::file_kind(input)) {
         case platform::FileKind::directory:
-            diagnostics.print_error(prefixed("Error: " + input + " is a directory, not a page\n"));
+            diagnostics.report_error(input + messages::is_a_directory);
             return -1;
         case platform::FileKind::other:
-            diagnostics.print_error(prefixed("Error: " + input +
-                                             " is not a regular file (a device, a pipe or a socket)\n"));
+            diagnostics.report_error(input + messages::not_regular);
             return -1;
         case platform::FileKind::missing:
         case platform::FileKind::regular:
@@ -332,14 +319,15 @@ int convert_file(const std::string& input, const ConversionOptions& options,
         std::optional<unsigned> input_mode = platform::file_mode(input);
 
         if (platform::has_read_only_attribute(names.target)) {
-            diagnostics.print_error(prefixed(
-                "Error: " + names.target +
-                (options.output_dir.empty() ? " is read-only\n" : " already exists and is read-only\n")));
+            diagnostics.report_error(names.target + (options.output_dir.empty()
+                                                         ? messages::is_read_only
+                                                         : messages::exists_read_only));
             return -1;
         }
         platform::File input_file = platform::open_for_reading(input);
         if (!input_file.is_open()) {
-            diagnostics.print_error(error_with_reason("cannot open " + input, platform::last_error()));
+            diagnostics.report_error(
+                failure_with_reason(messages::cannot_open + input, platform::last_error()).message);
             return -1;
         }
         // A page converted before (a run that is run again, a page named
@@ -347,7 +335,8 @@ int convert_file(const std::string& input, const ConversionOptions& options,
         // text in place of the original in its backup.
         const std::optional<bool> html5 = is_html5_already(input_file);
         if (!html5) {
-            diagnostics.print_error(error_with_reason("cannot read " + input, platform::last_error()));
+            diagnostics.report_error(
+                failure_with_reason(messages::cannot_read + input, platform::last_error()).message);
             return -1;
         }
         if (*html5 && !options.force) {
@@ -361,20 +350,15 @@ int convert_file(const std::string& input, const ConversionOptions& options,
         // copy of an original: it is never replaced.
         if (!options.no_backup && platform::file_exists(names.target) &&
             platform::file_exists(names.backup) && !same_content(names.backup, names.target)) {
-            diagnostics.print_error(prefixed(
-                "Error: " + names.backup + " already exists and differs from " + names.target +
-                ".\nIt may be an original, so it is kept and the page is not converted.\n"
-                "Move it away, or convert without a backup, and run again.\n"));
+            diagnostics.report_error(names.backup + messages::backup_differs_1 + names.target +
+                                     messages::backup_differs_2);
             return -1;
         }
         return convert_opened(input, names, input_file, input_mode, options, diagnostics);
     } catch (const FileAbandoned&) {
         return -1;
     } catch (const std::bad_alloc&) {
-        try {
-            diagnostics.startup_no_memory();
-        } catch (const FileAbandoned&) {
-        }
+        diagnostics.startup_no_memory();
         return -1;
     }
 }

@@ -6,6 +6,7 @@
 
 #include "base/diagnostics.h"
 #include "base/options.h"
+#include "base/result.h"
 #include "platform/platform.h"
 
 #include <optional>
@@ -40,17 +41,17 @@ int convert_file(const std::string& input, const ConversionOptions& options,
 int convert_text(std::string_view input, std::string& output, const ConversionOptions& options,
                  Diagnostics& diagnostics);
 
-// Works out the target, temporary and backup names; -1 after reporting a
-// missing file name in output-directory mode.
-int derive_names(const std::string& input, const ConversionOptions& options,
-                 Diagnostics& diagnostics, ConversionNames& names);
+// Works out the target, temporary and backup names of a non-empty input
+// name; fails in output-directory mode when the input has no file name.
+Result<ConversionNames> derive_names(const std::string& input, const ConversionOptions& options);
 
 // Moves the converted temporary file onto the target, keeping the old target
-// as the backup unless no_backup is set. Returns 0 or -1 after reporting.
+// as the backup unless no_backup is set. A failure ends the progress line
+// and leaves its report to the caller.
 // With the identity of the file that was converted, a target that is no
 // longer that file (replaced, rewritten or removed meanwhile) is left as it
 // is now and the temporary file is removed.
-int replace_target(const ConversionNames& names, const std::string& input,
+Status replace_target(const ConversionNames& names, const std::string& input,
                    const ConversionOptions& options, Diagnostics& diagnostics,
                    const std::optional<platform::FileIdentity>& converted = std::nullopt);
 

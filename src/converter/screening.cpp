@@ -1,7 +1,7 @@
 #include "converter/screening.h"
 
 #include "base/messages.h"
-#include "base/paths.h"
+#include "base/text.h"
 
 namespace quorlix {
 
@@ -74,13 +74,13 @@ bool starts_as_html5(std::string_view head) {
     return !head.empty() && head[0] == '>';
 }
 
-const char* screening_verdict(const unsigned char first[3]) {
+Status screening_verdict(const unsigned char first[3]) {
     for (const Signature& s : signatures) {
         bool match = true;
         for (int i = 0; i < s.length; ++i) match = match && first[i] == s.bytes[i];
-        if (match) return s.message;
+        if (match) return failure(s.message);
     }
-    return nullptr;
+    return {};
 }
 
 void screen_input(TextReader& input, TextWriter& output, Diagnostics& diagnostics) {
@@ -97,10 +97,10 @@ void screen_input(TextReader& input, TextWriter& output, Diagnostics& diagnostic
             output.write_binary(first, sizeof first);
             return;
         }
-        if (const char* refusal = screening_verdict(bytes)) diagnostics.error_plain(refusal);
+        if (Status verdict = screening_verdict(bytes); !verdict) diagnostics.fatal_error(verdict.message());
     }
     // Starting anywhere but at the first byte would lose text.
-    if (!input.rewind()) diagnostics.error_plain(messages::read_error);
+    if (!input.rewind()) diagnostics.fatal_error(messages::read_error);
 }
 
 }  // namespace quorlix

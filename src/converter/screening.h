@@ -4,6 +4,7 @@
 #pragma once
 
 #include "base/diagnostics.h"
+#include "base/result.h"
 #include "platform/text_stream.h"
 
 #include <cstddef>
@@ -15,9 +16,9 @@ namespace quorlix {
 // where the rewriter must start; a refused file is a fatal diagnostic.
 void screen_input(TextReader& input, TextWriter& output, Diagnostics& diagnostics);
 
-// The verdict on a document's first three bytes: nullptr when they are
-// acceptable, otherwise the message that refuses the file.
-const char* screening_verdict(const unsigned char first[3]);
+// The verdict on a document's first three bytes: ok when they are
+// acceptable, otherwise the failure whose message refuses the file.
+Status screening_verdict(const unsigned char first[3]);
 
 // True when a document begins as an HTML5 page does: "<!DOCTYPE html>" in
 // any letter case, or its "about:legacy-compat" form, after an optional

@@ -7,15 +7,35 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace quorlix::platform {
 
-// The separator that join_path writes between a directory and a name.
+// The separator that join_path writes between a directory and a name, and
+// every character that separates the parts of a path.
 #ifdef _WIN32
 inline constexpr char path_separator = '\\';
+inline constexpr const char* path_separators = "/\\";
 #else
 inline constexpr char path_separator = '/';
+inline constexpr const char* path_separators = "/";
 #endif
+
+// An ASCII letter in lower case, any other byte as it is: the folding of
+// the names the platform compares itself (wildcards, Windows file names),
+// and base/text.h's ascii_lower.
+inline char ascii_fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// True when a path is absolute: from the root on Linux; on Windows a drive
+// with its root, or a path from the root of the current drive.
+bool is_absolute_path(const std::string& path);
+
+// The form in which the file system compares names: ASCII letters in lower
+// case on Windows, the name as it is on Linux.
+std::string name_key(std::string_view name);
+
+// True when the lines of a text written to a log end in CR LF (Windows).
+bool log_lines_end_in_crlf();
 
 // A file descriptor that closes itself. Reads and writes are raw bytes: the
 // text-mode translation of documents lives in text_stream.h so that both
@@ -77,7 +97,6 @@ bool set_file_mode(const std::string& path, unsigned mode);
 
 // Plain file-system operations; true on success.
 bool remove_file(const std::string& path);
-bool rename_file(const std::string& from, const std::string& to);
 
 // What a name leads to (following links).
 enum class FileKind { missing, regular, directory, other };

@@ -33,7 +33,7 @@ bool make_directories(const std::string& path) {
     // The parent first; a path with no separator left is made as it is.
     std::size_t end = path.size();
     while (end > 1 && (path[end - 1] == '/' || path[end - 1] == path_separator)) --end;
-    std::size_t separator = path.find_last_of(path_separator == '/' ? "/" : "/\\", end - 1);
+    std::size_t separator = path.find_last_of(path_separators, end - 1);
     if (separator != std::string::npos && separator > 0) {
         std::string parent = path.substr(0, separator);
         if (!(parent.size() == 2 && parent[1] == ':') && !make_directories(parent)) return false;

@@ -1,16 +1,16 @@
 // Processes and what they share: the shared memory that carries the settings
-// block, the output pipe, starting and waiting for a converter process, and
-// the directory search of the site walk. Handles travel as 64-bit numbers (a
+// block, the output pipe, starting and waiting for a converter process. Handles travel as 64-bit numbers (a
 // file descriptor on Linux, a HANDLE value on Windows), the form in which
 // they are written into the settings block and onto the command line.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include "platform/files.h"
+
 #include <cstdio>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace quorlix::platform {
@@ -137,7 +137,7 @@ std::string command_line_for(const std::string& program, const std::string& argu
 // The converter's output stream on an inherited pipe write end: text mode on
 // Windows (each LF reaches the pipe as CR LF), plain bytes on Linux. The
 // stream owns the handle. Null when the handle cannot be wrapped.
-std::FILE* open_pipe_stream(NativeHandle write_end);
+OwnedStream open_pipe_stream(NativeHandle write_end);
 
 // For a converter process: a supervisor that goes away while a file is being
 // converted (a second Ctrl-C ends the command line at once) must not end the
@@ -153,39 +153,5 @@ unsigned processor_count();
 
 // The running executable's full path; none when it cannot be had.
 std::optional<std::string> executable_path();
-
-// A log file: created or emptied, written byte for byte, and never
-// inherited by a converter process.
-std::FILE* create_log_file(const std::string& path);
-
-// True when the stream is a terminal (a console on Windows).
-bool is_terminal(std::FILE* stream);
-
-// Makes a stream byte-exact (no LF to CR LF translation on Windows).
-void set_binary_mode(std::FILE* stream);
-
-// True when the path names a directory (following links).
-bool is_directory(const std::string& path);
-
-struct DirectoryEntry {
-    std::string name;
-    bool is_directory = false;
-    // A symbolic link to a regular file (Linux only).
-    bool is_link = false;
-};
-
-// The entries of one directory whose names match a wildcard pattern; the
-// argument is the directory, a separator and the pattern ("site/*.html").
-// Windows: FindFirstFileW's entries (names in UTF-8) in its order whose own name matches
-// (not merely their short 8.3 name), directories marked by their attribute. Linux: names in byte order; regular files (or links to
-// them) and real directories only, so a link to a directory is never
-// entered and a link loop is never followed, and nothing is taken that could
-// block a reader (a FIFO, a device). A directory that cannot be searched
-// gives no entries.
-std::vector<DirectoryEntry> find_entries(const std::string& pattern_path);
-
-// The matching of find_entries: '*' any run of characters, '?' one
-// character, ASCII letters without regard to case.
-bool wildcard_match(std::string_view pattern, std::string_view name);
 
 }  // namespace quorlix::platform

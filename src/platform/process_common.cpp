@@ -1,11 +1,9 @@
 // The parts of process.h that are the same on every platform.
+#include "platform/files.h"
+#include "platform/platform.h"
 #include "platform/process.h"
 
 namespace quorlix::platform {
-
-namespace {
-char fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-}  // namespace
 
 OwnedHandle& OwnedHandle::operator=(OwnedHandle&& other) noexcept {
     if (this != &other) {
@@ -68,7 +66,7 @@ bool wildcard_match(std::string_view pattern, std::string_view name) {
     std::size_t p = 0, n = 0;
     std::size_t star = std::string_view::npos, star_n = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || fold(pattern[p]) == fold(name[n]))) {
+        if (p < pattern.size() && (pattern[p] == '?' || ascii_fold(pattern[p]) == ascii_fold(name[n]))) {
             ++p;
             ++n;
         } else if (p < pattern.size() && pattern[p] == '*') {

@@ -16,4 +16,14 @@ bool make_backup(const std::string& original, const std::string& backup);
 // Moves from onto to in one step, replacing to if it exists.
 bool replace_file(const std::string& from, const std::string& to);
 
+// The permission bits of a page, given to the converted file that this
+// process created for itself alone (Linux; Windows keeps the attributes the
+// file was created with).
+void give_mode_to_converted(const std::string& converted, unsigned mode);
+
+// The mode of a page, given to its converted copy in an output directory
+// once that has its name: a read-only page gives a read-only copy (Windows;
+// on Linux the converted file had the page's bits already).
+void give_mode_to_copy(const std::string& copy, unsigned mode);
+
 }  // namespace quorlix::platform

@@ -37,6 +37,40 @@ std::optional<std::string> get_text(std::span<const unsigned char> block, std::s
     return std::string(begin, end);
 }
 
+// The switches of the options that are an int32 each, 1 or 0: fill and
+// read both walk this table.
+struct FlagField {
+    std::size_t offset;
+    bool ConversionOptions::*option;
+};
+
+constexpr FlagField flag_fields[] = {
+    {at::warn_element_replaced, &ConversionOptions::warn_element_replaced},
+    {at::warn_name_to_id, &ConversionOptions::warn_name_to_id},
+    {at::warn_frame_attribute, &ConversionOptions::warn_frame_attribute},
+    {at::warn_center_alignment, &ConversionOptions::warn_center_alignment},
+    {at::warn_charset, &ConversionOptions::warn_charset},
+    {at::verbose, &ConversionOptions::verbose},
+    {at::drop_prev_next_links, &ConversionOptions::drop_prev_next_links},
+    {at::delete_img_border, &ConversionOptions::delete_img_border},
+    {at::standard_css_only, &ConversionOptions::standard_css_only},
+    {at::delete_td_scope, &ConversionOptions::delete_td_scope},
+    {at::move_viewport_meta, &ConversionOptions::move_viewport_meta},
+    {at::no_backup, &ConversionOptions::no_backup},
+};
+
+// The bits of the run_switches word.
+struct SwitchBit {
+    std::uint32_t bit;
+    bool ConversionOptions::*option;
+};
+
+constexpr SwitchBit switch_bits[] = {
+    {switch_force, &ConversionOptions::force},
+    {switch_dry_run, &ConversionOptions::dry_run},
+    {switch_share_classes, &ConversionOptions::share_classes},
+};
+
 }  // namespace
 
 void fill(std::span<unsigned char> block, const ConversionOptions& options,
@@ -47,28 +81,18 @@ void fill(std::span<unsigned char> block, const ConversionOptions& options,
     put<std::uint64_t>(block, at::total_size, fixed_size + extra_size);
     put<std::int64_t>(block, at::mapping_handle, mapping_handle);
 
-    put_flag(block, at::warn_element_replaced, options.warn_element_replaced);
-    put_flag(block, at::warn_name_to_id, options.warn_name_to_id);
-    put_flag(block, at::warn_frame_attribute, options.warn_frame_attribute);
-    put_flag(block, at::warn_center_alignment, options.warn_center_alignment);
-    put_flag(block, at::warn_charset, options.warn_charset);
-    put_flag(block, at::verbose, options.verbose);
-    put<std::uint32_t>(block, at::run_switches,
-                       (options.force ? switch_force : 0) | (options.dry_run ? switch_dry_run : 0) |
-                           (options.share_classes ? switch_share_classes : 0));
+    for (const FlagField& field : flag_fields) put_flag(block, field.offset, options.*field.option);
+    std::uint32_t switches = 0;
+    for (const SwitchBit& s : switch_bits) {
+        if (options.*s.option) switches |= s.bit;
+    }
+    put<std::uint32_t>(block, at::run_switches, switches);
 
-    // A prefix longer than the field arrives as its first 63 characters.
+    // A prefix longer than the field arrives cut to the longest one.
     std::size_t prefix = std::min(options.class_prefix.size(), class_prefix_field - 1);
     std::memcpy(block.data() + at::class_prefix, options.class_prefix.data(), prefix);
     block[at::class_prefix + prefix] = '\0';
     block[at::class_prefix + class_prefix_field - 1] = '\0';
-
-    put_flag(block, at::drop_prev_next_links, options.drop_prev_next_links);
-    put_flag(block, at::delete_img_border, options.delete_img_border);
-    put_flag(block, at::standard_css_only, options.standard_css_only);
-    put_flag(block, at::delete_td_scope, options.delete_td_scope);
-    put_flag(block, at::move_viewport_meta, options.move_viewport_meta);
-    put_flag(block, at::no_backup, options.no_backup);
 
     const std::size_t dir_length = options.output_dir.size();
     put<std::uint64_t>(block, at::output_dir_length, dir_length);
@@ -157,27 +181,13 @@ bool is_acceptable(std::span<const unsigned char> region, std::int64_t handle) {
 Contents read(std::span<const unsigned char> region) {
     Contents c;
     ConversionOptions& o = c.options;
-    o.warn_element_replaced = get_flag(region, at::warn_element_replaced);
-    o.warn_name_to_id = get_flag(region, at::warn_name_to_id);
-    o.warn_frame_attribute = get_flag(region, at::warn_frame_attribute);
-    o.warn_center_alignment = get_flag(region, at::warn_center_alignment);
-    o.warn_charset = get_flag(region, at::warn_charset);
-    o.verbose = get_flag(region, at::verbose);
+    for (const FlagField& field : flag_fields) o.*field.option = get_flag(region, field.offset);
     const auto switches = get<std::uint32_t>(region, at::run_switches);
-    o.force = (switches & switch_force) != 0;
-    o.dry_run = (switches & switch_dry_run) != 0;
-    o.share_classes = (switches & switch_share_classes) != 0;
+    for (const SwitchBit& s : switch_bits) o.*s.option = (switches & s.bit) != 0;
     c.pipe_handle = get<std::int64_t>(region, at::pipe_handle);
 
     const unsigned char* prefix = region.data() + at::class_prefix;
     o.class_prefix.assign(prefix, std::find(prefix, prefix + class_prefix_field - 1, '\0'));
-
-    o.drop_prev_next_links = get_flag(region, at::drop_prev_next_links);
-    o.delete_img_border = get_flag(region, at::delete_img_border);
-    o.standard_css_only = get_flag(region, at::standard_css_only);
-    o.delete_td_scope = get_flag(region, at::delete_td_scope);
-    o.move_viewport_meta = get_flag(region, at::move_viewport_meta);
-    o.no_backup = get_flag(region, at::no_backup);
 
     // A path field without its NUL did not fit either.
     if (get<std::uint64_t>(region, at::output_dir_length) != 0) {

@@ -61,7 +61,8 @@ inline constexpr std::uint32_t switch_force = 1;
 inline constexpr std::uint32_t switch_dry_run = 2;
 inline constexpr std::uint32_t switch_share_classes = 4;
 
-inline constexpr std::size_t class_prefix_field = 64;  // 63 characters and the NUL
+// The longest prefix and its NUL.
+inline constexpr std::size_t class_prefix_field = max_class_prefix_length + 1;
 inline constexpr std::size_t path_field = 260;         // 259 characters and the NUL
 
 // Writes a new job into zero-filled memory of at least fixed_size plus the

@@ -2,6 +2,7 @@
 
 #include "base/messages.h"
 #include "base/paths.h"
+#include "platform/files.h"
 #include "platform/process.h"
 #include "supervisor/ordered_log.h"
 
@@ -20,8 +21,12 @@ namespace quorlix {
 namespace {
 
 bool same_directory_name(const std::string& a, const std::string& b) {
-    if (native_path_style == PathStyle::posix) return a == b;
-    return equal_ignoring_case(a, b);
+    return platform::name_key(a) == platform::name_key(b);
+}
+
+// "Error: insufficient memory", the run's own.
+std::string no_memory_line() {
+    return std::string(messages::run_error) + messages::no_memory + "\n";
 }
 
 // The converter processes of a run: files are handed over in the order of
@@ -107,7 +112,7 @@ private:
             } catch (const std::bad_alloc&) {
                 no_memory = true;
             }
-            if (no_memory) task.entry->write(no_memory_message);
+            if (no_memory) task.entry->write(no_memory_line());
             log_.close(*task.entry);
             std::lock_guard lock(mutex_);
             --busy_;
@@ -184,13 +189,9 @@ public:
     std::string output_dir_for(const std::string& dir) const {
         if (job_.output_dir.empty()) return {};
         std::string relative = dir.substr(std::min(dir.size(), job_.site_directory.size()));
-        std::size_t start = relative.find_first_not_of(separators());
+        std::size_t start = relative.find_first_not_of(platform::path_separators);
         if (start == std::string::npos) return job_.output_dir;
         return *join_path(job_.output_dir, std::string_view(relative).substr(start), std::nullopt);
-    }
-
-    static const char* separators() {
-        return native_path_style == PathStyle::posix ? "/" : "/\\";
     }
 
     // Converts the directory's own files, extension by extension, then
@@ -204,7 +205,7 @@ public:
         for (const std::string& extension : job_.extensions) {
             std::string pattern = *join_path(dir, "*", extension);
             if (pattern.size() > max_pattern_length) {
-                ordered_.write_entry(std::string(too_deep_message) + dir + "\n");
+                ordered_.write_entry(messages::too_deep + dir + "\n");
                 dispatcher_.count([](RunCounts& c) { c.stopped = true; });
                 return false;
             }
@@ -222,7 +223,7 @@ public:
                         ++c.total;
                         ++c.skipped;
                     });
-                    if (settings_.verbose) ordered_.write_entry(path + skipped_link_message);
+                    if (settings_.verbose) ordered_.write_entry(path + messages::skipped_link);
                     continue;
                 }
                 convert(path, output_dir);
@@ -235,7 +236,7 @@ public:
             // The converted pages are not pages to convert.
             if (!job_.output_dir.empty() && same_directory_name(sub, job_.output_dir)) continue;
             if (is_excluded_directory(sub, job_.excluded_dirs)) {
-                if (settings_.verbose) ordered_.write_entry(sub + skipped_directory_message);
+                if (settings_.verbose) ordered_.write_entry(sub + messages::skipped_directory);
                 continue;
             }
             if (!walk(sub)) return false;
@@ -259,18 +260,13 @@ public:
             if (must_stop()) break;
             if (!job_.output_dir.empty()) {
                 std::string target = *join_path(job_.output_dir, base_name_of(file), std::nullopt);
-                std::string key = target;
-                if (native_path_style == PathStyle::windows) {
-                    std::transform(key.begin(), key.end(), key.begin(), ascii_lower);
-                }
-                if (!targets.insert(key).second) {
+                if (!targets.insert(platform::name_key(target)).second) {
                     dispatcher_.count([](RunCounts& c) {
                         ++c.total;
                         ++c.failed;
                     });
-                    ordered_.write_entry(std::string(messages::program_name) + ": Error: " + file +
-                                         " would be written to " + target +
-                                         ",\nwhere another file of this run was written; it is skipped.\n");
+                    ordered_.write_entry(messages::program_name + (messages::error_head + file) +
+                                         messages::same_target_1 + target + messages::same_target_2);
                     continue;
                 }
             }
@@ -290,7 +286,7 @@ public:
         dispatcher_.finish();
         ordered_.wait_until_written();
         if (interrupted_) {
-            log_.write(interrupted_message);
+            log_.write(messages::interrupted);
             counts.interrupted = true;
         }
         if (!counts.stopped) log_summary(log_, counts, settings_.verbose, settings_.summary_word);
@@ -310,20 +306,20 @@ private:
 }  // namespace
 
 void write_banner(OutputSink& log) {
-    log.write("\n---\n\n");
-    log.write(product_banner_name);
-    log.write("\nXHTML 1.0 to HTML5 conversion\n\n");
+    log.write(messages::banner_start);
+    log.write(messages::product_banner_name);
+    log.write(messages::banner_end);
 }
 
 void log_summary(OutputSink& log, const RunCounts& counts, bool verbose, const char* word) {
     if (!verbose) return;
     std::string line = std::string(word) + ": " + std::to_string(counts.converted);
     if (counts.failed > 0 || counts.skipped > 0) {
-        if (counts.skipped > 0) line += ". Skipped: " + std::to_string(counts.skipped);
-        if (counts.failed > 0) line += ". Failed: " + std::to_string(counts.failed);
-        line += ". Total: " + std::to_string(counts.total) + "\n";
+        if (counts.skipped > 0) line += messages::summary_skipped + std::to_string(counts.skipped);
+        if (counts.failed > 0) line += messages::summary_failed + std::to_string(counts.failed);
+        line += messages::summary_total + std::to_string(counts.total) + "\n";
     } else {
-        line += " of " + std::to_string(counts.converted) + ".\n";
+        line += messages::summary_of + std::to_string(counts.converted) + ".\n";
     }
     log.write(line);
 }
@@ -339,10 +335,9 @@ RunCounts perform_conversion_run(const ConversionJob& job, OutputSink& log,
                                  const RunSettings& settings, const PrepareConverter& prepare) {
     if (settings.banner) write_banner(log);
     log.flush();
-    std::string message;
-    std::unique_ptr<FileConverter> converter = prepare(message);
+    Result<std::unique_ptr<FileConverter>> converter = prepare();
     if (!converter) {
-        log.write(message);
+        log.write(converter.message());
         log.write("\n");
         log.flush();
         RunCounts counts;
@@ -351,7 +346,7 @@ RunCounts perform_conversion_run(const ConversionJob& job, OutputSink& log,
     }
     RunCounts counts;
     try {
-        Run run(job, log, settings, *converter);
+        Run run(job, log, settings, **converter);
         try {
             if (!job.site_directory.empty()) {
                 run.convert_site();
@@ -361,12 +356,12 @@ RunCounts perform_conversion_run(const ConversionJob& job, OutputSink& log,
         } catch (const std::bad_alloc&) {
             // The files under way finish and are logged first.
             run.end();
-            log.write(no_memory_message);
+            log.write(no_memory_line());
             run.counts.stopped = true;
         }
         counts = run.counts;
     } catch (const std::bad_alloc&) {
-        log.write(no_memory_message);
+        log.write(no_memory_line());
         counts.stopped = true;
     }
     log.flush();

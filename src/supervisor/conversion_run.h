@@ -6,8 +6,11 @@
 // CrLfSink.
 #pragma once
 
+#include "base/output_sink.h"
+#include "base/result.h"
 #include "converter/converter_entry.h"
-#include "base/diagnostics.h"
+
+#include "base/messages.h"
 
 #include <atomic>
 #include <functional>
@@ -16,6 +19,9 @@
 #include <vector>
 
 namespace quorlix {
+
+// The product's name and version, as the banner shows it.
+using messages::product_banner_name;
 
 struct RunCounts {
     int total = 0;
@@ -55,8 +61,9 @@ public:
                                  OutputSink& log) = 0;
 };
 
-// The preparation of a run: a converter, or none with the reason in message.
-using PrepareConverter = std::function<std::unique_ptr<FileConverter>(std::string& message)>;
+// The preparation of a run: a converter, or the failure whose message goes
+// to the log.
+using PrepareConverter = std::function<Result<std::unique_ptr<FileConverter>>()>;
 
 // The request to stop a run, set by a signal handler (the command line) or
 // by the window's thread while the run goes on in another (the wizard): a
@@ -76,21 +83,13 @@ struct RunSettings {
     // Set by Ctrl-C or an Abort button; looked at before each file.
     const AbortFlag* abort_flag = nullptr;
     // The first word of the summary line.
-    const char* summary_word = "Converted";
+    const char* summary_word = messages::summary_converted;
     // How many files are converted at the same time; the log is the same
     // whatever the number.
     unsigned jobs = 1;
     // Counted as files end, when given.
     RunProgress* progress = nullptr;
 };
-
-inline constexpr const char* product_banner_name = "Quorlix 1.0.0";
-inline constexpr const char* interrupted_message = "*** Interrupted by user. Aborting now.\n";
-inline constexpr const char* skipped_directory_message = " (directory)... Skipped excluded directory\n";
-inline constexpr const char* skipped_link_message = " (link)... Skipped symbolic link\n";
-inline constexpr const char* log_write_failed_message = "Error: the log cannot be written; the run stops\n";
-inline constexpr const char* too_deep_message = "Error: directory is too deep: ";
-inline constexpr const char* no_memory_message = "Error: insufficient memory\n";
 
 // Longest search pattern that the site walk may build (the Windows path limit).
 inline constexpr std::size_t max_pattern_length = 259;
@@ -101,7 +100,7 @@ void write_banner(OutputSink& log);
 // "Skipped: S. " before "Failed" when pages were skipped (and then always in
 // the long form); nothing unless verbose. word replaces "Converted".
 void log_summary(OutputSink& log, const RunCounts& counts, bool verbose,
-                 const char* word = "Converted");
+                 const char* word = messages::summary_converted);
 
 // True when path is one of the excluded directories: byte for byte on Linux,
 // ASCII letters without regard to case on Windows.

@@ -1,5 +1,6 @@
 #include "supervisor/converter_launch.h"
 
+#include "base/messages.h"
 #include "platform/process.h"
 
 #include <algorithm>
@@ -19,25 +20,20 @@ std::mutex start_mutex;
 
 }  // namespace
 
-std::unique_ptr<ConverterLauncher> ConverterLauncher::prepare(const ConversionOptions& options,
-                                                              std::string program_path,
-                                                              std::string& message, unsigned jobs) {
+Result<std::unique_ptr<ConverterLauncher>> ConverterLauncher::prepare(
+    const ConversionOptions& options, std::string program_path, unsigned jobs) {
     try {
         std::unique_ptr<ConverterLauncher> launcher(new ConverterLauncher(std::move(program_path)));
         launcher->slots_.reserve(std::max(jobs, 1u));
         for (unsigned i = 0; i < std::max(jobs, 1u); ++i) {
             auto block = SettingsBlock::create(options);
-            if (!block) {
-                message = launch_messages::cannot_create_block;
-                return nullptr;
-            }
+            if (!block) return failure(messages::cannot_create_block);
             std::string argument = converter_argument(block->handle());
             launcher->slots_.push_back({std::move(*block), std::move(argument)});
         }
         return launcher;
     } catch (const std::bad_alloc&) {
-        message = launch_messages::insufficient_memory;
-        return nullptr;
+        return failure(messages::no_memory);
     }
 }
 
@@ -80,13 +76,13 @@ int ConverterLauncher::run_converter(Slot& slot, const std::string& path,
     // before the converter is waited for.
     std::optional<platform::ChildProcess> converter;
     if (!block.set_file(path)) {
-        log.write(launch_messages::filename_too_long);
+        log.write(messages::filename_too_long);
         log.write(path);
         log.write("\n");
         return -1;
     }
     if (!block.set_output_dir(output_dir)) {
-        log.write(launch_messages::output_dir_too_long);
+        log.write(messages::output_dir_too_long);
         log.write(output_dir);
         log.write("\n");
         return -1;
@@ -95,7 +91,7 @@ int ConverterLauncher::run_converter(Slot& slot, const std::string& path,
     auto pipe = platform::create_output_pipe();
     if (!pipe) {
         start.unlock();
-        log.write(launch_messages::no_pipe);
+        log.write(messages::no_pipe);
         return -1;
     }
     block.set_pipe(pipe->write_end.get());
@@ -106,7 +102,7 @@ int ConverterLauncher::run_converter(Slot& slot, const std::string& path,
     pipe->write_end.close();
     start.unlock();
     if (!converter) {
-        log.write(launch_messages::no_process);
+        log.write(messages::no_process);
         return -1;
     }
     char piece[capture_piece + 1];
@@ -120,14 +116,14 @@ int ConverterLauncher::run_converter(Slot& slot, const std::string& path,
     }
     int status = converter->wait();
     if (status != exit_converted && status != exit_skipped && block.redirect_result() != 0) {
-        log.write(launch_messages::no_redirect);
+        log.write(messages::no_redirect);
     }
     // A converter exits with one of its own statuses; anything else means
     // it was ended from outside (or crashed) in the middle of its file,
     // without a word of its own, so the log says it here.
     if (status != exit_converted && status != exit_failed && status != exit_skipped) {
         if (line_open) log.write("\n");
-        log.write(launch_messages::ended_abnormally);
+        log.write(messages::ended_abnormally);
         log.write(std::to_string(status));
         log.write("\n");
     }

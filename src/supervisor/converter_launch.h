@@ -5,7 +5,8 @@
 // converted.
 #pragma once
 
-#include "base/diagnostics.h"
+#include "base/output_sink.h"
+#include "base/result.h"
 #include "supervisor/conversion_run.h"
 #include "settings_block/settings_block.h"
 
@@ -17,20 +18,6 @@
 
 namespace quorlix {
 
-// Texts of the launch that reach the log.
-namespace launch_messages {
-inline constexpr const char* cannot_create_block = "failed to create process";
-inline constexpr const char* insufficient_memory = "insufficient memory";
-inline constexpr const char* filename_too_long = "Error: filename is too long\n";
-inline constexpr const char* output_dir_too_long = "Error: output directory is too long\n";
-inline constexpr const char* no_pipe = "Error: unable to obtain required handle\n";
-inline constexpr const char* no_process = "Error: unable to create process\n";
-inline constexpr const char* no_redirect = "Error: unable to map handle to internal resources\n";
-// A converter that neither finished nor failed by itself (killed, crashed)
-// has said nothing about it; the status follows.
-inline constexpr const char* ended_abnormally = "Error: the converter process ended abnormally, status ";
-}  // namespace launch_messages
-
 // "-dch" and the block's handle in decimal: the converter's argument.
 std::string converter_argument(std::int64_t handle);
 
@@ -41,11 +28,11 @@ class ConverterLauncher final : public FileConverter {
 public:
     // The preparation of a run: one settings block filled from the options
     // for each converter that may run at the same time (jobs), and the
-    // argument of every converter process. None, with the log message in
-    // message, when it cannot be done.
-    static std::unique_ptr<ConverterLauncher> prepare(const ConversionOptions& options,
-                                                      std::string program_path,
-                                                      std::string& message, unsigned jobs = 1);
+    // argument of every converter process; the failure's message is the
+    // log's.
+    static Result<std::unique_ptr<ConverterLauncher>> prepare(const ConversionOptions& options,
+                                                              std::string program_path,
+                                                              unsigned jobs = 1);
 
     // Runs one converter process for path, with a settings block of its
     // own: the converter's exit status, or -1 when none could be run (the

@@ -79,8 +79,8 @@ Outcome run_with(const std::string& program, const ConversionJob& job,
     settings.banner = false;
     settings.verbose = options.verbose;
     Outcome outcome;
-    outcome.counts = perform_conversion_run(job, log, settings, [&](std::string& message) {
-        return std::unique_ptr<FileConverter>(ConverterLauncher::prepare(options, program, message));
+    outcome.counts = perform_conversion_run(job, log, settings, [&]() -> Result<std::unique_ptr<FileConverter>> {
+        return ConverterLauncher::prepare(options, program);
     });
     outcome.log = log.text();
     outcome.pieces = log.pieces;
@@ -337,12 +337,11 @@ TEST(ConverterProcesses, AConverterGivenABadBlockExitsOneAndTheLogStaysEmpty) {
         SCOPED_TRACE(c.name);
         ScratchDir scratch;
         write_file(scratch.path() / "page.html", page);
-        std::string message;
-        auto launcher = ConverterLauncher::prepare({}, cli_program, message);
-        ASSERT_TRUE(launcher) << message;
-        launcher->block().bytes()[c.offset] = c.value;
+        auto launcher = ConverterLauncher::prepare({}, cli_program);
+        ASSERT_TRUE(launcher) << launcher.message();
+        (*launcher)->block().bytes()[c.offset] = c.value;
         StringSink log;
-        EXPECT_EQ(launcher->convert_one_file(path_in(scratch.path(), "page.html"), "", log), 1);
+        EXPECT_EQ((*launcher)->convert_one_file(path_in(scratch.path(), "page.html"), "", log), 1);
         EXPECT_EQ(log.text(), "");
         EXPECT_EQ(read_file(scratch.path() / "page.html"), page);
     }
@@ -353,9 +352,9 @@ TEST(ConverterProcesses, PathsOf259CharactersConvertAnd260AreRefused) {
     const std::string dir = scratch.path().string();
     ConversionOptions options;
     options.no_backup = true;  // the backup's name would pass the limit
-    std::string message;
-    auto launcher = ConverterLauncher::prepare(options, cli_program, message);
-    ASSERT_TRUE(launcher) << message;
+    auto launched = ConverterLauncher::prepare(options, cli_program);
+    ASSERT_TRUE(launched) << launched.message();
+    std::unique_ptr<ConverterLauncher>& launcher = *launched;
 
     const std::string longest = path_in(scratch.path(), std::string(259 - dir.size() - 6, 'n') + ".html");
     ASSERT_EQ(longest.size(), 259u);

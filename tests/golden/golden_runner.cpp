@@ -105,9 +105,9 @@ public:
         }
         arguments.push_back("page.html");
 
-        cli::CommandLine command;
-        std::string error;
-        ASSERT_TRUE(cli::parse_command_line(arguments, command, error)) << error;
+        Result<cli::CommandLine> parsed = cli::parse_command_line(arguments);
+        ASSERT_TRUE(parsed.ok()) << parsed.message();
+        const cli::CommandLine& command = *parsed;
         StringSink log;
         Diagnostics diagnostics(command.options, log, log);
         const int result = convert_file("page.html", command.options, diagnostics);

@@ -8,17 +8,15 @@ namespace quorlix::cli {
 namespace {
 
 CommandLine parse_ok(std::vector<std::string> arguments) {
-    CommandLine command;
-    std::string error;
-    EXPECT_TRUE(parse_command_line(arguments, command, error)) << error;
-    return command;
+    Result<CommandLine> parsed = parse_command_line(arguments);
+    EXPECT_TRUE(parsed.ok()) << parsed.message();
+    return parsed.ok() ? *parsed : CommandLine();
 }
 
 std::string parse_error(std::vector<std::string> arguments) {
-    CommandLine command;
-    std::string error;
-    EXPECT_FALSE(parse_command_line(arguments, command, error));
-    return error;
+    Result<CommandLine> parsed = parse_command_line(arguments);
+    EXPECT_FALSE(parsed.ok());
+    return parsed.ok() ? std::string() : parsed.message();
 }
 
 TEST(CommandLine, OptionsMapOntoTheConversionOptions) {
@@ -61,7 +59,6 @@ TEST(CommandLine, QuietAllWarningsAndTheEndOfOptions) {
 TEST(CommandLine, UsageErrors) {
     EXPECT_EQ(parse_error({}), "no file to convert");
     EXPECT_EQ(parse_error({"--frobnicate", "a.html"}), "unknown option '--frobnicate'");
-    EXPECT_EQ(parse_error({"a.html", "-o"}), "option -o needs a value");
     EXPECT_EQ(parse_error({"--no-warn", "loud", "a.html"}), "unknown warning 'loud' for --no-warn");
     EXPECT_EQ(parse_error({"-dch5.html"}), "unknown option '-dch5.html'");
     EXPECT_EQ(parse_error({"--restore", "-o", "out", "a.html"}),
@@ -78,6 +75,34 @@ TEST(CommandLine, UsageErrors) {
     EXPECT_TRUE(parse_ok({"-V"}).show_version);
 }
 
+// Combined short options, attached values, long-option prefixes and
+// "--name=value"; files stay in order wherever they stand.
+TEST(CommandLine, ConventionsOfTheCommandLine) {
+    const struct {
+        std::vector<std::string> arguments;
+        std::vector<std::string> files;
+        unsigned jobs;
+    } accepted[] = {
+        {{"-qj3", "a.html"}, {"a.html"}, 3},
+        {{"a.html", "-qj", "3", "b.html"}, {"a.html", "b.html"}, 3},
+        {{"--jo=2", "--qu", "a.html"}, {"a.html"}, 2},
+        {{"-q", "--jobs", "2", "--", "-q", "--jobs"}, {"-q", "--jobs"}, 2},
+    };
+    for (const auto& c : accepted) {
+        CommandLine command = parse_ok(c.arguments);
+        EXPECT_EQ(command.files, c.files);
+        EXPECT_EQ(command.jobs, c.jobs);
+        EXPECT_TRUE(command.quiet);
+    }
+    EXPECT_EQ(parse_error({"-qZ", "a.html"}), "unknown option '-Z'");
+    EXPECT_EQ(parse_error({"--no", "a.html"}), "unknown option '--no'") << "ambiguous";
+    EXPECT_EQ(parse_error({"--no-b=1", "a.html"}), "option --no-b takes no value");
+    EXPECT_EQ(parse_error({"a.html", "-qj"}), "option -j needs a value");
+    CommandLine c = parse_ok({"-ehtm", "-xold", "--site=web"});
+    EXPECT_EQ(c.extensions, std::vector<std::string>{"htm"});
+    EXPECT_EQ(c.excluded_dirs, std::vector<std::string>{"old"});
+}
+
 TEST(CommandLine, AClassPrefixMustStartAValidClassName) {
     const struct {
         std::string prefix;
@@ -92,11 +117,10 @@ TEST(CommandLine, AClassPrefixMustStartAValidClassName) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.prefix);
         EXPECT_EQ(is_valid_class_prefix(c.prefix), c.valid);
-        std::string error;
-        CommandLine command;
-        EXPECT_EQ(parse_command_line({"--class-prefix", c.prefix, "a.html"}, command, error), c.valid);
+        Result<CommandLine> parsed = parse_command_line({"--class-prefix", c.prefix, "a.html"});
+        EXPECT_EQ(parsed.ok(), c.valid);
         if (!c.valid) {
-            EXPECT_EQ(error.rfind("invalid class prefix '", 0), 0u) << error;
+            EXPECT_EQ(parsed.message().rfind("invalid class prefix '", 0), 0u) << parsed.message();
         }
     }
 }

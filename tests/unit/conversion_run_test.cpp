@@ -70,10 +70,10 @@ RunResult run(const ConversionJob& job, AbortFlag* abort_flag = nullptr,
     settings.abort_flag = abort_flag;
     StringSink log;
     RunResult result;
-    result.counts = perform_conversion_run(job, log, settings, [&](std::string&) {
+    result.counts = perform_conversion_run(job, log, settings, [&]() -> Result<std::unique_ptr<FileConverter>> {
         auto made = std::make_unique<FakeConverter>(result.seen);
         if (abort_during_first) made->abort_during = abort_flag;
-        return made;
+        return std::unique_ptr<FileConverter>(std::move(made));
     });
     result.log = log.text();
     return result;
@@ -151,8 +151,8 @@ TEST(ConversionRun, ALogThatCannotBeWrittenStopsTheRunAfterThePageInProgress) {
     RunSettings settings;
     settings.banner = false;
     FailingSink log(1);  // the first page's line gets through, the second's does not
-    RunCounts counts = perform_conversion_run(job, log, settings, [&](std::string&) {
-        return std::make_unique<FakeConverter>(seen);
+    RunCounts counts = perform_conversion_run(job, log, settings, [&]() -> Result<std::unique_ptr<FileConverter>> {
+        return std::unique_ptr<FileConverter>(std::make_unique<FakeConverter>(seen));
     });
     EXPECT_EQ(seen, (std::vector<std::string>{"a", "b"}));
     EXPECT_TRUE(counts.stopped);
@@ -203,9 +203,8 @@ TEST(ConversionRun, AFailedPreparationConvertsNothing) {
     job.files = {"a"};
     StringSink log;
     RunSettings settings;
-    RunCounts counts = perform_conversion_run(job, log, settings, [](std::string& message) {
-        message = "failed to create process";
-        return std::unique_ptr<FileConverter>();
+    RunCounts counts = perform_conversion_run(job, log, settings, []() -> Result<std::unique_ptr<FileConverter>> {
+        return failure("failed to create process");
     });
     EXPECT_TRUE(counts.stopped);
     EXPECT_EQ(counts.total, 0);

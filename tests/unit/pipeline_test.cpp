@@ -84,28 +84,24 @@ TEST(Pipeline, AMissingInputCannotBeOpened) {
 TEST(Pipeline, OutputDirectoryModeNeedsAFileName) {
     ConversionOptions options;
     options.output_dir = "out";
-    StringSink log;
-    Diagnostics diagnostics(options, log, log);
-    ConversionNames names;
-    EXPECT_EQ(derive_names("site/", options, diagnostics, names), -1);
-    EXPECT_EQ(log.text(), "quorlix: Error: missing filename in target.\n\n");
+    Result<ConversionNames> names = derive_names("site/", options);
+    ASSERT_FALSE(names.ok());
+    EXPECT_EQ(names.message(), "missing filename in target.\n");
 }
 
 TEST(Pipeline, NamesOfOneConversion) {
     ConversionOptions options;
-    StringSink log;
-    Diagnostics diagnostics(options, log, log);
-    ConversionNames names;
-    ASSERT_EQ(derive_names(std::string("web") + platform::path_separator + "page.html", options,
-                           diagnostics, names), 0);
     const char s = platform::path_separator;
-    EXPECT_EQ(names.target, std::string("web") + s + "page.html");
-    EXPECT_EQ(names.temporary, std::string("web") + s + "qlxXXXXXX");
-    EXPECT_EQ(names.backup, std::string("web") + s + "page.html.bak");
+    Result<ConversionNames> names = derive_names(std::string("web") + s + "page.html", options);
+    ASSERT_TRUE(names.ok());
+    EXPECT_EQ(names->target, std::string("web") + s + "page.html");
+    EXPECT_EQ(names->temporary, std::string("web") + s + "qlxXXXXXX");
+    EXPECT_EQ(names->backup, std::string("web") + s + "page.html.bak");
     options.output_dir = "out";
-    ASSERT_EQ(derive_names(std::string("web") + s + "page.html", options, diagnostics, names), 0);
-    EXPECT_EQ(names.target, std::string("out") + s + "page.html");
-    EXPECT_EQ(names.temporary, std::string("out") + s + "qlxXXXXXX");
+    names = derive_names(std::string("web") + s + "page.html", options);
+    ASSERT_TRUE(names.ok());
+    EXPECT_EQ(names->target, std::string("out") + s + "page.html");
+    EXPECT_EQ(names->temporary, std::string("out") + s + "qlxXXXXXX");
 }
 
 TEST(Pipeline, AFailedBackupKeepsTheOriginalAndTheConvertedFile) {
@@ -117,12 +113,13 @@ TEST(Pipeline, AFailedBackupKeepsTheOriginalAndTheConvertedFile) {
     ConversionNames names{dir.file("page.html"), dir.file("qlx00001a"), dir.file("sub/page.html.bak")};
     testing::write_file(names.target, "old");
     testing::write_file(names.temporary, "new");
-    EXPECT_EQ(replace_target(names, "page.html", options, diagnostics), -1);
-    EXPECT_EQ(log.text(), "quorlix: Error: unable to back up the existing " + names.target +
-                              " as\n" + names.backup +
-                              "\nYour original file, page.html, remains untouched.\n"
-                              "The converted file is saved as " + names.temporary +
-                              ", which you can rename yourself.\n");
+    Status replaced = replace_target(names, "page.html", options, diagnostics);
+    ASSERT_FALSE(replaced.ok());
+    EXPECT_EQ(replaced.message(), "unable to back up the existing " + names.target +
+                                      " as\n" + names.backup +
+                                      "\nYour original file, page.html, remains untouched.\n"
+                                      "The converted file is saved as " + names.temporary +
+                                      ", which you can rename yourself.");
     EXPECT_EQ(testing::read_file(names.target), "old");
     EXPECT_EQ(testing::read_file(names.temporary), "new");
 }
@@ -135,21 +132,23 @@ TEST(Pipeline, AFailedRenameSaysWhereBothFilesAre) {
     Diagnostics diagnostics(options, log, log);
     ConversionNames names{dir.file("page.html"), dir.file("gone"), dir.file("page.html.bak")};
     testing::write_file(names.target, "old");
-    EXPECT_EQ(replace_target(names, "page.html", options, diagnostics), -1);
-    EXPECT_EQ(log.text(), "quorlix: Error: unable to rename the output as " + names.target +
-                              "\nAs such, you can find the original file (renamed, but otherwise "
-                              "untouched) at\n" + names.backup + ", and its converted output at\n" +
-                              names.temporary +
-                              ".\nYou will have to rename it back to the correct name yourself.\n");
+    Status replaced = replace_target(names, "page.html", options, diagnostics);
+    ASSERT_FALSE(replaced.ok());
+    EXPECT_EQ(replaced.message(), "unable to rename the output as " + names.target +
+                                      "\nAs such, you can find the original file (renamed, but otherwise "
+                                      "untouched) at\n" + names.backup + ", and its converted output at\n" +
+                                      names.temporary +
+                                      ".\nYou will have to rename it back to the correct name yourself.");
     EXPECT_EQ(testing::read_file(names.backup), "old");
     EXPECT_EQ(testing::read_file(names.target), "old") << "the page must never be missing";
 
-    log.clear();
     options.no_backup = true;
-    EXPECT_EQ(replace_target(names, "page.html", options, diagnostics), -1);
-    EXPECT_EQ(log.text(), "quorlix: Error: unable to rename the output as " + names.target +
-                              "\nThe converted file can be found at " + names.temporary +
-                              ".\nYou will have to rename it back to the correct name yourself.\n");
+    replaced = replace_target(names, "page.html", options, diagnostics);
+    ASSERT_FALSE(replaced.ok());
+    EXPECT_EQ(replaced.message(), "unable to rename the output as " + names.target +
+                                      "\nThe converted file can be found at " + names.temporary +
+                                      ".\nYou will have to rename it back to the correct name yourself.");
+    EXPECT_EQ(log.text(), "") << "the report is the caller's";
 }
 
 TEST(Pipeline, ABackupIsMadeBesideThePageAndNeverReplacesAnother) {

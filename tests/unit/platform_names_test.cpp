@@ -73,7 +73,7 @@ TEST(PlatformNames, FilesAndDirectoriesOutsideTheCodePageKeepTheirNames) {
         EXPECT_TRUE(lists(find_entries(dir + "*"), name, true));
 
         const std::string moved = folder + path_separator + name + ".bak";
-        EXPECT_TRUE(rename_file(backup, moved));
+        EXPECT_TRUE(replace_file(backup, moved));
         EXPECT_TRUE(file_exists(moved));
         EXPECT_FALSE(file_exists(backup));
         const std::string converted = folder + path_separator + name + ".new";
@@ -88,9 +88,7 @@ TEST(PlatformNames, FilesAndDirectoriesOutsideTheCodePageKeepTheirNames) {
         EXPECT_EQ(file_kind(page), FileKind::missing);
 
         const std::string log = dir + name + ".log";
-        std::FILE* stream = create_log_file(log);
-        ASSERT_NE(stream, nullptr);
-        std::fclose(stream);
+        ASSERT_NE(create_log_file(log), nullptr);
         EXPECT_TRUE(file_exists(log));
     }
 }

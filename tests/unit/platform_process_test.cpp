@@ -35,10 +35,10 @@ TEST(PlatformProcess, TheProgramPathStaysOneWordOnTheCommandLine) {
 TEST(PlatformProcess, APipeDeliversItsBytesAndThenItsEnd) {
     auto pipe = create_output_pipe();
     ASSERT_TRUE(pipe.has_value());
-    std::FILE* stream = open_pipe_stream(duplicate_handle(pipe->write_end.get()));
+    OwnedStream stream = open_pipe_stream(duplicate_handle(pipe->write_end.get()));
     ASSERT_NE(stream, nullptr);
-    std::fputs("one\ntwo", stream);
-    std::fclose(stream);
+    std::fputs("one\ntwo", stream.get());
+    stream.reset();
     pipe->write_end.close();
     std::string got;
     char piece[3];

@@ -88,9 +88,11 @@ bool set_file_mode(const std::string& path, unsigned mode) {
 
 bool remove_file(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
-bool rename_file(const std::string& from, const std::string& to) {
-    return ::rename(from.c_str(), to.c_str()) == 0;
-}
+bool is_absolute_path(const std::string& path) { return !path.empty() && path[0] == '/'; }
+
+std::string name_key(std::string_view name) { return std::string(name); }
+
+bool log_lines_end_in_crlf() { return false; }
 
 FileKind file_kind(const std::string& path) {
     struct stat st;

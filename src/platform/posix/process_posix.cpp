@@ -1,3 +1,4 @@
+#include "platform/files.h"
 #include "platform/process.h"
 
 #include <algorithm>
@@ -213,9 +214,9 @@ std::optional<ChildProcess> start_process(const std::string& program, const std:
     return ChildProcess(static_cast<NativeHandle>(pid));
 }
 
-std::FILE* open_pipe_stream(NativeHandle write_end) {
+OwnedStream open_pipe_stream(NativeHandle write_end) {
     if (!fits_descriptor(write_end)) return nullptr;
-    return ::fdopen(static_cast<int>(write_end), "w");
+    return OwnedStream(::fdopen(static_cast<int>(write_end), "w"));
 }
 
 void shield_converter_process() {
@@ -251,7 +252,7 @@ std::optional<std::string> executable_path() {
     }
 }
 
-std::FILE* create_log_file(const std::string& path) { return std::fopen(path.c_str(), "we"); }
+OwnedStream create_log_file(const std::string& path) { return OwnedStream(std::fopen(path.c_str(), "we")); }
 
 void set_binary_mode(std::FILE*) {}
 

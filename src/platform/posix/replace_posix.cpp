@@ -68,4 +68,10 @@ bool replace_file(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
+void give_mode_to_converted(const std::string& converted, unsigned mode) {
+    set_file_mode(converted, mode);
+}
+
+void give_mode_to_copy(const std::string&, unsigned) {}
+
 }  // namespace quorlix::platform

@@ -99,9 +99,18 @@ bool copy_owner(const File&, const std::string&) { return true; }
 // A Windows program without a console has no standard handles to lose.
 void ensure_standard_streams() {}
 
-bool rename_file(const std::string& from, const std::string& to) {
-    return ::_wrename(to_wide(from).c_str(), to_wide(to).c_str()) == 0;
+bool is_absolute_path(const std::string& path) {
+    if (!path.empty() && (path[0] == '/' || path[0] == '\\')) return true;
+    return path.size() >= 3 && path[1] == ':' && (path[2] == '/' || path[2] == '\\');
 }
+
+std::string name_key(std::string_view name) {
+    std::string key(name);
+    for (char& c : key) c = ascii_fold(c);
+    return key;
+}
+
+bool log_lines_end_in_crlf() { return true; }
 
 std::optional<std::string> full_path(const std::string& path) {
     if (path.empty()) return std::nullopt;

@@ -1,3 +1,4 @@
+#include "platform/files.h"
 #include "platform/process.h"
 #include "platform/win32/wide_names.h"
 
@@ -131,12 +132,12 @@ std::optional<ChildProcess> start_process(const std::string& program, const std:
     return ChildProcess(as_native(info.hProcess));
 }
 
-std::FILE* open_pipe_stream(NativeHandle write_end) {
+OwnedStream open_pipe_stream(NativeHandle write_end) {
     int fd = ::_open_osfhandle(static_cast<intptr_t>(write_end), _O_TEXT);
     if (fd < 0) return nullptr;
     std::FILE* stream = ::_fdopen(fd, "w");
     if (stream == nullptr) ::_close(fd);
-    return stream;
+    return OwnedStream(stream);
 }
 
 void shield_converter_process() { ::SetConsoleCtrlHandler(nullptr, TRUE); }
@@ -162,9 +163,9 @@ std::optional<std::string> executable_path() {
     return to_utf8(std::wstring_view(buffer.data(), n));
 }
 
-std::FILE* create_log_file(const std::string& path) {
+OwnedStream create_log_file(const std::string& path) {
     // "N": not inherited by the converter processes.
-    return ::_wfopen(to_wide(path).c_str(), L"wbN");
+    return OwnedStream(::_wfopen(to_wide(path).c_str(), L"wbN"));
 }
 
 void set_binary_mode(std::FILE* stream) { ::_setmode(::_fileno(stream), _O_BINARY); }

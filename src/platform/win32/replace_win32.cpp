@@ -1,3 +1,4 @@
+#include "platform/platform.h"
 #include "platform/replace.h"
 #include "platform/win32/wide_names.h"
 
@@ -34,5 +35,9 @@ bool replace_file(const std::string& from, const std::string& to) {
     return ::MoveFileExW(to_wide(from).c_str(), to_wide(to).c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
+
+void give_mode_to_converted(const std::string&, unsigned) {}
+
+void give_mode_to_copy(const std::string& copy, unsigned mode) { set_file_mode(copy, mode); }
 
 }  // namespace quorlix::platform

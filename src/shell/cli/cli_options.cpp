@@ -1,7 +1,10 @@
 #include "shell/cli/cli_options.h"
 
+#include "base/messages.h"
 #include "base/paths.h"
 #include "platform/platform.h"
+
+#include <getopt.h>
 
 #include <algorithm>
 #include <cstring>
@@ -11,9 +14,7 @@ namespace quorlix::cli {
 
 namespace {
 
-constexpr std::size_t max_class_prefix = 63;
-
-bool set_warning_off(ConversionOptions& o, const std::string& kind) {
+Status set_warning_off(ConversionOptions& o, const std::string& kind) {
     if (kind == "element-replaced") o.warn_element_replaced = false;
     else if (kind == "name-to-id") o.warn_name_to_id = false;
     else if (kind == "frame-attribute") o.warn_frame_attribute = false;
@@ -23,215 +24,247 @@ bool set_warning_off(ConversionOptions& o, const std::string& kind) {
         o.warn_element_replaced = o.warn_name_to_id = o.warn_frame_attribute = false;
         o.warn_center_alignment = o.warn_charset = false;
     } else {
-        return false;
+        return failure(messages::cli_unknown_warning_1 + kind + messages::cli_unknown_warning_2);
     }
-    return true;
+    return {};
 }
-
-// Switches without a value.
-struct Flag {
-    const char* long_name;
-    char short_name;
-    bool ConversionOptions::*field;
-};
-
-constexpr Flag flags[] = {
-    {"no-backup", 0, &ConversionOptions::no_backup},
-    {"delete-img-border", 0, &ConversionOptions::delete_img_border},
-    {"delete-td-scope", 0, &ConversionOptions::delete_td_scope},
-    {"standard-css-only", 0, &ConversionOptions::standard_css_only},
-    {"share-classes", 0, &ConversionOptions::share_classes},
-    {"move-viewport-meta", 0, &ConversionOptions::move_viewport_meta},
-    {"drop-prev-next-links", 0, &ConversionOptions::drop_prev_next_links},
-    {"force", 0, &ConversionOptions::force},
-    {"dry-run", 0, &ConversionOptions::dry_run},
-};
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-}  // namespace
+// A value that must not be empty.
+Status set_text(std::string& field, const std::string& value, const char* empty_message) {
+    if (value.empty()) return failure(empty_message);
+    field = value;
+    return {};
+}
 
-bool parse_command_line(const std::vector<std::string>& arguments, CommandLine& result,
-                        std::string& error) {
-    bool options_ended = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& arg = arguments[i];
-        if (options_ended || arg.size() < 2 || arg[0] != '-') {
-            result.files.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            options_ended = true;
-            continue;
-        }
-        // Split "--name=value"; short options take their value attached
-        // ("-j4") or as the next word.
-        std::string name = arg;
-        std::optional<std::string> inline_value;
-        if (arg.rfind("--", 0) == 0) {
-            std::size_t eq = arg.find('=');
-            if (eq != std::string::npos) {
-                name = arg.substr(0, eq);
-                inline_value = arg.substr(eq + 1);
-            }
-        } else if (arg.size() > 2 && std::string_view("oexj").find(arg[1]) != std::string_view::npos) {
-            name = arg.substr(0, 2);
-            inline_value = arg.substr(2);
-        }
-        auto value = [&](std::string& out) {
-            if (inline_value) {
-                out = *inline_value;
-                return true;
-            }
-            if (i + 1 >= arguments.size()) {
-                error = "option " + name + " needs a value";
-                return false;
-            }
-            out = arguments[++i];
-            return true;
-        };
+// One option of the command line: its names, whether it takes a value,
+// and what it does. A switch of the conversion options needs no function.
+struct OptionSpec {
+    const char* long_name;
+    char short_name;  // 0: a long name only
+    bool takes_value;
+    bool ConversionOptions::*flag;
+    Status (*apply)(CommandLine& c, const std::string& value);
+};
 
-        bool matched_flag = false;
-        for (const Flag& flag : flags) {
-            if (name == std::string("--") + flag.long_name) {
-                if (inline_value) {
-                    error = "option " + name + " takes no value";
-                    return false;
-                }
-                result.options.*flag.field = true;
-                matched_flag = true;
-            }
-        }
-        if (matched_flag) continue;
+constexpr OptionSpec option_table[] = {
+    {"help", 'h', false, nullptr, [](CommandLine& c, const std::string&) -> Status {
+         c.show_help = true;
+         return {};
+     }},
+    {"version", 'V', false, nullptr, [](CommandLine& c, const std::string&) -> Status {
+         c.show_version = true;
+         return {};
+     }},
+    {"quiet", 'q', false, nullptr, [](CommandLine& c, const std::string&) -> Status {
+         c.quiet = true;
+         c.options.verbose = false;
+         return {};
+     }},
+    {"output-dir", 'o', true, nullptr, [](CommandLine& c, const std::string& v) {
+         return set_text(c.options.output_dir, v, messages::cli_empty_output_dir);
+     }},
+    {"jobs", 'j', true, nullptr, [](CommandLine& c, const std::string& v) -> Status {
+         unsigned long jobs = 0;
+         bool digits = !v.empty() && v.size() <= 4 && v.find_first_not_of("0123456789") == std::string::npos;
+         if (digits) jobs = std::stoul(v);
+         if (!digits || jobs < 1 || jobs > max_jobs) {
+             return failure(messages::cli_bad_jobs_1 + std::to_string(max_jobs) + messages::cli_bad_jobs_2 +
+                            v + "'");
+         }
+         c.jobs = static_cast<unsigned>(jobs);
+         return {};
+     }},
+    {"files-from", 0, true, nullptr, [](CommandLine& c, const std::string& v) {
+         return set_text(c.files_from, v, messages::cli_empty_file_list);
+     }},
+    {"null", '0', false, nullptr, [](CommandLine& c, const std::string&) -> Status {
+         c.null_separated = true;
+         return {};
+     }},
+    {"restore", 0, false, nullptr, [](CommandLine& c, const std::string&) -> Status {
+         c.restore = true;
+         return {};
+     }},
+    {"class-prefix", 0, true, nullptr, [](CommandLine& c, const std::string& v) -> Status {
+         c.options.class_prefix = v;
+         if (is_valid_class_prefix(v)) return {};
+         return failure(messages::cli_bad_prefix_1 + v + messages::cli_bad_prefix_2 +
+                        std::to_string(max_class_prefix_length) + messages::cli_bad_prefix_3);
+     }},
+    {"no-warn", 0, true, nullptr, [](CommandLine& c, const std::string& v) {
+         return set_warning_off(c.options, v);
+     }},
+    {"log", 0, true, nullptr, [](CommandLine& c, const std::string& v) -> Status {
+         c.log_file = v;
+         return {};
+     }},
+    {"site", 0, true, nullptr, [](CommandLine& c, const std::string& v) -> Status {
+         if (!c.site_directory.empty()) return failure(messages::cli_second_site);
+         return set_text(c.site_directory, v, messages::cli_empty_site);
+     }},
+    {"ext", 'e', true, nullptr, [](CommandLine& c, const std::string& v) -> Status {
+         if (v.empty()) return failure(messages::cli_empty_extension);
+         c.extensions.push_back(v);
+         return {};
+     }},
+    {"exclude", 'x', true, nullptr, [](CommandLine& c, const std::string& v) -> Status {
+         if (v.empty()) return failure(messages::cli_empty_exclude);
+         c.excluded_dirs.push_back(v);
+         return {};
+     }},
+    {"no-backup", 0, false, &ConversionOptions::no_backup, nullptr},
+    {"delete-img-border", 0, false, &ConversionOptions::delete_img_border, nullptr},
+    {"delete-td-scope", 0, false, &ConversionOptions::delete_td_scope, nullptr},
+    {"standard-css-only", 0, false, &ConversionOptions::standard_css_only, nullptr},
+    {"share-classes", 0, false, &ConversionOptions::share_classes, nullptr},
+    {"move-viewport-meta", 0, false, &ConversionOptions::move_viewport_meta, nullptr},
+    {"drop-prev-next-links", 0, false, &ConversionOptions::drop_prev_next_links, nullptr},
+    {"force", 0, false, &ConversionOptions::force, nullptr},
+    {"dry-run", 0, false, &ConversionOptions::dry_run, nullptr},
+};
 
-        if (name == "-h" || name == "--help") {
-            result.show_help = true;
-        } else if (name == "-V" || name == "--version") {
-            result.show_version = true;
-        } else if (name == "-q" || name == "--quiet") {
-            result.quiet = true;
-            result.options.verbose = false;
-        } else if (name == "-o" || name == "--output-dir") {
-            if (!value(result.options.output_dir)) return false;
-            if (result.options.output_dir.empty()) {
-                error = "the output directory is empty";
-                return false;
-            }
-        } else if (name == "-j" || name == "--jobs") {
-            std::string count;
-            if (!value(count)) return false;
-            unsigned long jobs = 0;
-            bool digits = !count.empty() && count.size() <= 4 &&
-                          count.find_first_not_of("0123456789") == std::string::npos;
-            if (digits) jobs = std::stoul(count);
-            if (!digits || jobs < 1 || jobs > max_jobs) {
-                error = "the number of jobs must be a number from 1 to " + std::to_string(max_jobs) +
-                        ", not '" + count + "'";
-                return false;
-            }
-            result.jobs = static_cast<unsigned>(jobs);
-        } else if (name == "--files-from") {
-            if (!value(result.files_from)) return false;
-            if (result.files_from.empty()) {
-                error = "the file list is empty";
-                return false;
-            }
-        } else if (name == "-0" || name == "--null") {
-            if (inline_value) {
-                error = "option " + name + " takes no value";
-                return false;
-            }
-            result.null_separated = true;
-        } else if (name == "--restore") {
-            if (inline_value) {
-                error = "option " + name + " takes no value";
-                return false;
-            }
-            result.restore = true;
-        } else if (name == "--class-prefix") {
-            if (!value(result.options.class_prefix)) return false;
-            if (!is_valid_class_prefix(result.options.class_prefix)) {
-                error = "invalid class prefix '" + result.options.class_prefix +
-                        "': give 1 to 63 ASCII letters, digits, '-' or '_', not starting with a "
-                        "digit, '--' or '-' and a digit";
-                return false;
-            }
-        } else if (name == "--no-warn") {
-            std::string kind;
-            if (!value(kind)) return false;
-            if (!set_warning_off(result.options, kind)) {
-                error = "unknown warning '" + kind + "' for --no-warn";
-                return false;
-            }
-        } else if (name == "--log") {
-            if (!value(result.log_file)) return false;
-        } else if (name == "--site") {
-            if (!result.site_directory.empty()) {
-                error = "only one --site can be given";
-                return false;
-            }
-            if (!value(result.site_directory)) return false;
-            if (result.site_directory.empty()) {
-                error = "the website directory is empty";
-                return false;
-            }
-        } else if (name == "-e" || name == "--ext") {
-            std::string extension;
-            if (!value(extension)) return false;
-            if (extension.empty()) {
-                error = "an extension is empty";
-                return false;
-            }
-            result.extensions.push_back(extension);
-        } else if (name == "-x" || name == "--exclude") {
-            std::string directory;
-            if (!value(directory)) return false;
-            if (directory.empty()) {
-                error = "an excluded directory is empty";
-                return false;
-            }
-            result.excluded_dirs.push_back(directory);
-        } else {
-            error = "unknown option '" + arg + "'";
-            return false;
+constexpr int option_count = static_cast<int>(std::size(option_table));
+
+// What getopt_long returns for an option: its short name, or a number past
+// every character for a long name only.
+int code_of(int index) {
+    const char short_name = option_table[index].short_name;
+    return short_name != 0 ? static_cast<unsigned char>(short_name) : 256 + index;
+}
+
+const OptionSpec* spec_of_code(int code) {
+    for (int i = 0; i < option_count; ++i) {
+        if (code_of(i) == code) return &option_table[i];
+    }
+    return nullptr;
+}
+
+// The long option that a word "--name[=value]" names: the one of that
+// name, or the only one that it abbreviates; none when it is unknown or
+// ambiguous.
+const OptionSpec* spec_of_long_word(std::string_view name) {
+    const OptionSpec* found = nullptr;
+    for (const OptionSpec& spec : option_table) {
+        std::string_view long_name = spec.long_name;
+        if (long_name == name) return &spec;
+        if (long_name.substr(0, name.size()) == name) {
+            if (found != nullptr) return nullptr;
+            found = &spec;
         }
     }
-    if (result.show_help || result.show_version) return true;
-    if (result.null_separated && result.files_from.empty()) {
-        error = "--null needs --files-from";
-        return false;
+    return found;
+}
+
+// The message of a word that getopt_long refused: an unknown option, a
+// missing value or a value given to a switch. c is the character getopt
+// looked at in a word of short options.
+std::string refusal(const std::string& word, int c) {
+    if (word.rfind("--", 0) == 0) {
+        const std::size_t equals = word.find('=');
+        const std::string name = word.substr(0, equals);
+        const OptionSpec* spec = spec_of_long_word(std::string_view(name).substr(2));
+        if (spec != nullptr && spec->takes_value && equals == std::string::npos) {
+            return messages::cli_option + name + messages::cli_needs_value;
+        }
+        if (spec != nullptr && !spec->takes_value && equals != std::string::npos) {
+            return messages::cli_option + name + messages::cli_takes_no_value;
+        }
+        return messages::cli_unknown_option + word + "'";
     }
+    const OptionSpec* spec = c > 0 && c < 256 ? spec_of_code(c) : nullptr;
+    const std::string name = std::string("-") + static_cast<char>(c);
+    if (spec != nullptr && spec->takes_value) return messages::cli_option + name + messages::cli_needs_value;
+    // An unknown first letter names the whole word, as in "-dch5.html".
+    if (word.size() > 1 && word[1] == c) return messages::cli_unknown_option + word + "'";
+    return messages::cli_unknown_option + name + "'";
+}
+
+// The checks of a whole command line, after every option has been taken.
+Status check_combination(CommandLine& result) {
+    if (result.show_help || result.show_version) return {};
+    if (result.null_separated && result.files_from.empty()) return failure(messages::cli_null_alone);
     if (std::find(result.files.begin(), result.files.end(), "-") != result.files.end()) {
         if (result.files.size() > 1 || !result.site_directory.empty() || !result.files_from.empty() ||
             result.restore || !result.options.output_dir.empty()) {
-            error = "'-' (a page from standard input) goes alone, without other files, --site, "
-                    "--files-from, --restore or --output-dir";
-            return false;
+            return failure(messages::cli_filter_alone);
         }
         result.filter = true;
-        return true;
+        return {};
     }
-    if (result.restore && !result.options.output_dir.empty()) {
-        error = "--restore puts backups back in place and cannot be used with --output-dir";
-        return false;
-    }
+    if (result.restore && !result.options.output_dir.empty()) return failure(messages::cli_restore_output_dir);
     if (!result.site_directory.empty()) {
-        if (!result.files.empty() || !result.files_from.empty()) {
-            error = "give either files or --site, not both";
-            return false;
-        }
+        if (!result.files.empty() || !result.files_from.empty()) return failure(messages::cli_files_and_site);
         if (result.extensions.empty()) result.extensions.push_back("html");
-        return true;
+        return {};
     }
     if (!result.extensions.empty() || !result.excluded_dirs.empty()) {
-        error = "--ext and --exclude need --site";
-        return false;
+        return failure(messages::cli_site_options_alone);
     }
-    if (result.files.empty() && result.files_from.empty()) {
-        error = "no file to convert";
-        return false;
+    if (result.files.empty() && result.files_from.empty()) return failure(messages::cli_no_file);
+    return {};
+}
+
+}  // namespace
+
+Result<CommandLine> parse_command_line(const std::vector<std::string>& arguments) {
+    // getopt_long: options in any order among the files (each file is
+    // returned where it stands), short options combined ("-qV") and with
+    // their values attached ("-j4"), long options abbreviated to any
+    // unambiguous prefix and given their values as "--name=value" or as
+    // the next word, "--" ending the options. Its own messages are off;
+    // refused words get the messages of this program.
+    std::string short_options = "-";
+    std::vector<option> long_options;
+    for (int i = 0; i < option_count; ++i) {
+        const OptionSpec& spec = option_table[i];
+        if (spec.short_name != 0) {
+            short_options += spec.short_name;
+            if (spec.takes_value) short_options += ':';
+        }
+        long_options.push_back({spec.long_name, spec.takes_value ? required_argument : no_argument,
+                                nullptr, code_of(i)});
     }
-    return true;
+    long_options.push_back({nullptr, 0, nullptr, 0});
+
+    // getopt_long works on a C argument vector, with the program's name first.
+    std::vector<std::string> words;
+    words.reserve(arguments.size() + 1);
+    words.push_back(messages::program_name);
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(words.size());
+
+    CommandLine result;
+    opterr = 0;
+    optind = 0;  // starts a new scan
+    for (;;) {
+        // The word being looked at: getopt_long moves on to the next word
+        // only once it has taken every option of this one.
+        const int at = std::max(optind, 1);
+        const int code = getopt_long(argc, argv.data(), short_options.c_str(), long_options.data(), nullptr);
+        if (code == -1) break;
+        if (code == 1) {
+            result.files.emplace_back(optarg);
+            continue;
+        }
+        const OptionSpec* spec = code == '?' || code == ':' ? nullptr : spec_of_code(code);
+        if (spec == nullptr) return failure(refusal(at < argc ? words[at] : std::string(), optopt));
+        if (spec->flag != nullptr) {
+            result.options.*spec->flag = true;
+            continue;
+        }
+        Status applied = spec->apply(result, spec->takes_value ? std::string(optarg) : std::string());
+        if (!applied) return failure(applied.message());
+    }
+    // What follows "--" is files only.
+    for (int i = std::max(optind, 1); i < argc; ++i) result.files.push_back(words[i]);
+
+    if (Status combined = check_combination(result); !combined) return failure(combined.message());
+    return result;
 }
 
 namespace {
@@ -243,13 +276,6 @@ std::string without_trailing_separators(std::string path) {
     return path;
 }
 
-bool is_absolute(const std::string& path) {
-    if (native_path_style == PathStyle::posix) return !path.empty() && path[0] == '/';
-    // A drive with its root, or a path from the root of the current drive.
-    if (!path.empty() && (path[0] == '/' || path[0] == '\\')) return true;
-    return path.size() >= 3 && path[1] == ':' && (path[2] == '/' || path[2] == '\\');
-}
-
 std::string full_directory(const std::string& path) {
     return without_trailing_separators(platform::full_path(path).value_or(path));
 }
@@ -257,7 +283,7 @@ std::string full_directory(const std::string& path) {
 }  // namespace
 
 bool is_valid_class_prefix(std::string_view prefix) {
-    if (prefix.empty() || prefix.size() > max_class_prefix) return false;
+    if (prefix.empty() || prefix.size() > max_class_prefix_length) return false;
     for (char c : prefix) {
         bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
         if (!letter && !is_digit(c) && c != '-' && c != '_') return false;
@@ -292,7 +318,7 @@ ConversionJob make_job(const CommandLine& command) {
     if (!command.options.output_dir.empty()) job.output_dir = full_directory(command.options.output_dir);
     job.extensions = command.extensions;
     for (const std::string& excluded : command.excluded_dirs) {
-        std::string path = is_absolute(excluded)
+        std::string path = platform::is_absolute_path(excluded)
                                ? excluded
                                : *join_path(job.site_directory, excluded, std::nullopt);
         job.excluded_dirs.push_back(full_directory(path));
@@ -300,54 +326,6 @@ ConversionJob make_job(const CommandLine& command) {
     return job;
 }
 
-const char* usage_text() {
-    return "Usage: quorlix [OPTIONS] FILE...\n"
-           "       quorlix [OPTIONS] --site DIR\n"
-           "Convert XHTML 1.0 pages to HTML5, in place. Each original is kept as FILE.bak.\n"
-           "\n"
-           "      --site DIR           convert every matching file of the website tree DIR\n"
-           "  -e, --ext EXT            extension to convert in website mode, without the\n"
-           "                           dot; repeatable (default: html)\n"
-           "  -x, --exclude DIR        subdirectory not to enter, relative to the website\n"
-           "                           directory or absolute; repeatable\n"
-           "      --files-from LIST    convert the files named in LIST, one a line ('-':\n"
-           "                           standard input), after any FILE\n"
-           "  -0, --null               names in LIST end with a NUL byte, not a line feed\n"
-           "  -j, --jobs N             convert N files at the same time (default: one per\n"
-           "                           processor); the log is the same for every N\n"
-           "  -o, --output-dir DIR     write converted files into DIR instead (with --site,\n"
-           "                           each page keeps its path below DIR)\n"
-           "      --no-backup          do not keep the unconverted file as FILE.bak\n"
-           "      --delete-img-border  delete a redundant border=\"0\" on img instead of\n"
-           "                           converting it\n"
-           "      --delete-td-scope    delete scope on td instead of failing the file\n"
-           "      --standard-css-only  leave out the vendor-prefixed CSS fallbacks\n"
-           "      --share-classes      elements with identical generated CSS share one\n"
-           "                           class\n"
-           "      --move-viewport-meta move a viewport meta to the top of the head\n"
-           "      --drop-prev-next-links  treat rel prev/next like other obsolete links\n"
-           "      --class-prefix PREFIX   prefix of generated class names: letters,\n"
-           "                           digits, '-' and '_' (default quorlix_, at most\n"
-           "                           63 characters)\n"
-           "      --no-warn KIND       switch one warning off: element-replaced,\n"
-           "                           name-to-id, frame-attribute, center-alignment,\n"
-           "                           charset, all\n"
-           "      --force              convert pages that are HTML5 already (by default\n"
-           "                           they are skipped, so a run can be run again)\n"
-           "      --dry-run            convert and report as usual, but change nothing\n"
-           "      --restore            put each FILE.bak back in place of FILE instead\n"
-           "                           of converting (the undo of a run)\n"
-           "  -q, --quiet              no progress lines and no summary\n"
-           "      --log FILE           save the conversion log to FILE as well\n"
-           "  -h, --help               show this help\n"
-           "  -V, --version            show the version\n"
-           "\n"
-           "Ctrl-C stops the run after the file being converted; a second Ctrl-C ends\n"
-           "the command at once (that file is still converted completely).\n"
-           "Exit status: 0 when every file was converted (or skipped), 1 when a file\n"
-           "failed, the run was interrupted or its log could not be written, 2 for a\n"
-           "usage error. A file that cannot be converted faithfully is left exactly as\n"
-           "it was.\n";
-}
+const char* usage_text() { return messages::cli_usage; }
 
 }  // namespace quorlix::cli

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/options.h"
+#include "base/result.h"
 #include "supervisor/conversion_run.h"
 
 #include <string>
@@ -33,10 +34,9 @@ struct CommandLine {
     bool show_version = false;
 };
 
-// Parses the arguments after the program name. Returns false with a one-line
-// message in error when they are not usable.
-bool parse_command_line(const std::vector<std::string>& arguments, CommandLine& result,
-                        std::string& error);
+// Parses the arguments after the program name; a failure's message is a
+// one-line usage error.
+Result<CommandLine> parse_command_line(const std::vector<std::string>& arguments);
 
 const char* usage_text();
 
@@ -47,7 +47,8 @@ std::vector<std::string> split_file_list(std::string_view text, bool null_separa
 // The most files a run converts at the same time.
 inline constexpr unsigned max_jobs = 256;
 
-// True when a class prefix starts a valid CSS class name: 1 to 63 ASCII
+// True when a class prefix starts a valid CSS class name: 1 to
+// max_class_prefix_length ASCII
 // letters, digits, '-' and '_', not beginning with a digit, "--" or '-' and
 // a digit.
 bool is_valid_class_prefix(std::string_view prefix);

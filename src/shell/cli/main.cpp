@@ -2,11 +2,12 @@
 // process of a running conversion; otherwise it parses its options and
 // performs a conversion run through converter processes (copies of itself),
 // printing the log as it arrives.
-#include "converter/converter_entry.h"
 #include "base/diagnostics.h"
-#include "base/paths.h"
+#include "base/messages.h"
+#include "converter/converter_entry.h"
 #include "converter/pipeline.h"
 #include "converter/restore.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/process.h"
 #include "shell/cli/cli_options.h"
@@ -24,7 +25,7 @@
 
 namespace {
 
-constexpr const char* try_help = "Try 'quorlix --help' for more information.\n";
+namespace messages = quorlix::messages;
 
 quorlix::AbortFlag abort_requested{0};
 
@@ -33,12 +34,6 @@ extern "C" void on_interrupt(int) {
     // A second Ctrl-C ends the command at once.
     std::signal(SIGINT, SIG_DFL);
 }
-
-struct FileCloser {
-    void operator()(std::FILE* f) const {
-        if (f != nullptr) std::fclose(f);
-    }
-};
 
 // Standard output, and the log file when one was asked for. The first write
 // that fails is remembered (which stream, and why), and the run stops.
@@ -87,7 +82,7 @@ private:
 int print_and_check(const char* text) {
     std::fputs(text, stdout);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fprintf(stderr, "quorlix: cannot write to standard output: %s\n", std::strerror(errno));
+        std::fprintf(stderr, messages::cli_cannot_write_stdout, std::strerror(errno));
         return 1;
     }
     return 0;
@@ -129,7 +124,7 @@ int run_filter(const quorlix::cli::CommandLine& command) {
     quorlix::platform::set_binary_mode(stdout);
     std::string input;
     if (!read_all(stdin, input)) {
-        std::fprintf(stderr, "quorlix: cannot read standard input: %s\n", std::strerror(errno));
+        std::fprintf(stderr, messages::cli_cannot_read_stdin, std::strerror(errno));
         return 1;
     }
     quorlix::ConversionOptions options = command.options;
@@ -140,7 +135,7 @@ int run_filter(const quorlix::cli::CommandLine& command) {
     if (quorlix::convert_text(input, output, options, diagnostics) < 0) return 1;
     if (std::fwrite(output.data(), 1, output.size(), stdout) != output.size() ||
         std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "quorlix: cannot write to standard output: %s\n", std::strerror(errno));
+        std::fprintf(stderr, messages::cli_cannot_write_stdout, std::strerror(errno));
         return 1;
     }
     return 0;
@@ -156,11 +151,11 @@ int read_file_list(quorlix::cli::CommandLine& command) {
         quorlix::platform::set_binary_mode(stdin);
         ok = read_all(stdin, text);
     } else {
-        std::unique_ptr<std::FILE, FileCloser> list(std::fopen(command.files_from.c_str(), "rb"));
+        quorlix::platform::OwnedStream list(std::fopen(command.files_from.c_str(), "rb"));
         ok = list && read_all(list.get(), text);
     }
     if (!ok) {
-        std::fprintf(stderr, "quorlix: cannot read the file list %s: %s\n", command.files_from.c_str(),
+        std::fprintf(stderr, messages::cli_cannot_read_list, command.files_from.c_str(),
                      std::strerror(errno));
         return 2;
     }
@@ -177,18 +172,17 @@ int prepare_output_dir(const quorlix::cli::CommandLine& command, const quorlix::
     const std::string& dir = command.options.output_dir;
     if (dir.empty()) return 0;
     if (quorlix::platform::file_exists(dir) && !quorlix::platform::is_directory(dir)) {
-        std::fprintf(stderr, "quorlix: the output directory %s exists and is not a directory\n%s",
-                     dir.c_str(), try_help);
+        std::fprintf(stderr, messages::cli_output_dir_not_directory, dir.c_str(),
+                     messages::cli_try_help);
         return 2;
     }
     if (!job.site_directory.empty() && job.output_dir == job.site_directory) {
-        std::fprintf(stderr, "quorlix: the output directory is the website directory itself\n%s",
-                     try_help);
+        std::fprintf(stderr, messages::cli_output_dir_is_site, messages::cli_try_help);
         return 2;
     }
     if (command.options.dry_run || quorlix::platform::is_directory(dir)) return 0;
     if (!quorlix::platform::make_directories(dir)) {
-        std::fprintf(stderr, "quorlix: cannot create the output directory %s: %s\n", dir.c_str(),
+        std::fprintf(stderr, messages::cli_cannot_create_output_dir, dir.c_str(),
                      std::strerror(errno));
         return 1;
     }
@@ -207,19 +201,18 @@ int main(int argc, char** argv) {
             if (auto status = quorlix::run_converter_process(*handle_text)) return *status;
             // The block was refused or names no file: an ordinary start, for
             // which -dch is no option.
-            std::fprintf(stderr, "quorlix: %s names no usable conversion job\n%s", argv[1],
-                         try_help);
+            std::fprintf(stderr, messages::cli_no_job, argv[1], messages::cli_try_help);
             return 1;
         }
     }
 
     std::vector<std::string> arguments(argv + 1, argv + argc);
-    quorlix::cli::CommandLine command;
-    std::string error;
-    if (!quorlix::cli::parse_command_line(arguments, command, error)) {
-        std::fprintf(stderr, "quorlix: %s\n%s", error.c_str(), try_help);
+    quorlix::Result<quorlix::cli::CommandLine> parsed = quorlix::cli::parse_command_line(arguments);
+    if (!parsed) {
+        std::fprintf(stderr, messages::cli_usage_error, parsed.message().c_str(), messages::cli_try_help);
         return 2;
     }
+    quorlix::cli::CommandLine& command = *parsed;
     if (command.show_help) return print_and_check(quorlix::cli::usage_text());
     if (command.show_version) {
         return print_and_check(quorlix::cli::version_text().c_str());
@@ -227,20 +220,20 @@ int main(int argc, char** argv) {
     if (command.filter) return run_filter(command);
     if (int status = read_file_list(command)) return status;
     if (!command.site_directory.empty() && !quorlix::platform::is_directory(command.site_directory)) {
-        std::fprintf(stderr, "quorlix: no such directory: %s\n%s", command.site_directory.c_str(),
-                     try_help);
+        std::fprintf(stderr, messages::cli_no_such_directory, command.site_directory.c_str(),
+                     messages::cli_try_help);
         return 2;
     }
 
     const quorlix::ConversionJob job = quorlix::cli::make_job(command);
     if (int status = prepare_output_dir(command, job)) return status;
 
-    std::unique_ptr<std::FILE, FileCloser> log_copy;
+    quorlix::platform::OwnedStream log_copy;
     if (!command.log_file.empty()) {
-        log_copy.reset(quorlix::platform::create_log_file(command.log_file));
+        log_copy = quorlix::platform::create_log_file(command.log_file);
         if (!log_copy) {
-            std::fprintf(stderr, "quorlix: cannot create the log file %s: %s\n",
-                         command.log_file.c_str(), std::strerror(errno));
+            std::fprintf(stderr, messages::cli_cannot_create_log, command.log_file.c_str(),
+                         std::strerror(errno));
             return 2;
         }
     }
@@ -255,17 +248,16 @@ int main(int argc, char** argv) {
     // The converters write the platform's line ends; so does the log.
     quorlix::platform::set_binary_mode(stdout);
     quorlix::CrLfSink crlf_log(log);
-    quorlix::OutputSink& run_log =
-        quorlix::native_path_style == quorlix::PathStyle::windows
-            ? static_cast<quorlix::OutputSink&>(crlf_log)
-            : static_cast<quorlix::OutputSink&>(log);
+    quorlix::OutputSink& run_log = quorlix::platform::log_lines_end_in_crlf()
+                                       ? static_cast<quorlix::OutputSink&>(crlf_log)
+                                       : static_cast<quorlix::OutputSink&>(log);
 
     quorlix::RunSettings settings;
     settings.banner = !command.quiet;
     settings.verbose = command.options.verbose;
     settings.abort_flag = &abort_requested;
     settings.jobs = command.jobs != 0 ? command.jobs : quorlix::platform::processor_count();
-    if (command.restore) settings.summary_word = "Restored";
+    if (command.restore) settings.summary_word = messages::summary_restored;
     // A status line for a long run, when standard error is a terminal.
     quorlix::RunProgress progress;
     std::optional<quorlix::cli::ProgressLine> progress_line;
@@ -279,23 +271,21 @@ int main(int argc, char** argv) {
     }
     quorlix::RunCounts counts = quorlix::perform_conversion_run(
         job, run_log, settings,
-        [&](std::string& message) -> std::unique_ptr<quorlix::FileConverter> {
+        [&]() -> quorlix::Result<std::unique_ptr<quorlix::FileConverter>> {
             if (command.restore) {
-                return std::make_unique<BackupRestorer>(command.options.dry_run,
-                                                        command.options.verbose);
+                return std::unique_ptr<quorlix::FileConverter>(std::make_unique<BackupRestorer>(
+                    command.options.dry_run, command.options.verbose));
             }
-            return quorlix::ConverterLauncher::prepare(command.options, program_path, message,
-                                                       settings.jobs);
+            return quorlix::ConverterLauncher::prepare(command.options, program_path, settings.jobs);
         });
 
     log.flush();
     log.show_progress(nullptr);
     progress_line.reset();
     if (log.failed()) {
-        std::string where = log.log_file_failed() ? "the log file " + command.log_file
-                                                  : std::string("standard output");
-        std::fprintf(stderr, "quorlix: cannot write the log to %s: %s\nNo further page was started.\n",
-                     where.c_str(), std::strerror(log.error()));
+        std::string where = log.log_file_failed() ? messages::cli_log_file + command.log_file
+                                                  : std::string(messages::cli_standard_output);
+        std::fprintf(stderr, messages::cli_cannot_write_log, where.c_str(), std::strerror(log.error()));
         return 1;
     }
     bool all_converted = !counts.interrupted && !counts.stopped && counts.failed == 0;

@@ -82,9 +82,8 @@ DWORD WINAPI conversion_worker(void* parameter) {
         // One converter per processor; the log reads as one file after another.
         settings.jobs = platform::processor_count();
         perform_conversion_run(
-            request->job, log, settings, [&](std::string& message) -> std::unique_ptr<FileConverter> {
-                return ConverterLauncher::prepare(request->options, request->program, message,
-                                                  settings.jobs);
+            request->job, log, settings, [&]() -> Result<std::unique_ptr<FileConverter>> {
+                return ConverterLauncher::prepare(request->options, request->program, settings.jobs);
             });
         page_log.finish();
     } catch (const std::bad_alloc&) {
