@@ -49,8 +49,6 @@ inline constexpr const char* too_many_frames =
 inline constexpr const char* body_before_frameset = "<body> encountered before <frameset>";
 inline constexpr const char* more_than_one_cols = "More than one cols specified";
 inline constexpr const char* more_than_one_rows = "More than one rows specified";
-inline constexpr const char* frame_out_of_range = "Frame var out of range";
-inline constexpr const char* rules_out_of_range = "Rules var out of range";
 inline constexpr const char* td_scope =
     "the scope attribute is invalid for\n<td> in HTML5. Either change <td> to <th> or "
     "enable/use the quorlix option\nto delete scope attributes on <td> elements";

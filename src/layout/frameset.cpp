@@ -2,25 +2,26 @@
 
 namespace quorlix {
 
-int SizeList::mix() const {
-    if (mix_ >= 0) return mix_;
-    if (entries_.size() < 2) return mix_ = 0;
+SizeMix SizeList::mix() const {
+    if (mix_) return *mix_;
+    using enum SizeMix;
+    if (entries_.size() < 2) return *(mix_ = one_kind);
     // Rows: the table chosen by the first entry's kind, then "mixed fixed";
     // columns: the next entry's kind.
-    static constexpr int tables[4][3] = {
-        {0, 1, 2},  // first entry pixels
-        {1, 0, 2},  // first entry percent
-        {2, 2, 0},  // first entry relative
-        {1, 1, 2},  // mixed fixed
+    static constexpr SizeMix tables[4][3] = {
+        {one_kind, fixed, relative},  // first entry pixels
+        {fixed, one_kind, relative},  // first entry percent
+        {relative, relative, one_kind},  // first entry relative
+        {fixed, fixed, relative},     // mixed fixed
     };
     int table = static_cast<int>(entries_[0].kind);
-    int result = 0;
+    SizeMix result = one_kind;
     for (std::size_t i = 1; i < entries_.size(); ++i) {
         result = tables[table][static_cast<int>(entries_[i].kind)];
-        if (result == 2) break;
-        if (result == 1) table = 3;
+        if (result == relative) break;
+        if (result == fixed) table = 3;
     }
-    return mix_ = result;
+    return *(mix_ = result);
 }
 
 namespace {
@@ -48,11 +49,11 @@ std::string SizeList::formula(std::size_t i) const {
     const SizeEntry& x = entries_[i];
     auto text = [](const SizeEntry& e) { return e.text; };
     switch (mix()) {
-        case 0:
+        case SizeMix::one_kind:
             if (entries_.size() < 2) return "100%";
             return "calc((" + x.text + " / (" +
                    join(entries_, " + ", [](std::size_t) { return true; }, text) + ")) * 100%)";
-        case 1:
+        case SizeMix::fixed:
             if (x.kind == SizeKind::pixels) return x.text + "px";
             return "calc((100% - " +
                    join(entries_, " - ",
@@ -62,17 +63,18 @@ std::string SizeList::formula(std::size_t i) const {
                    join(entries_, " + ",
                         [&](std::size_t j) { return entries_[j].kind == SizeKind::percent; }, text) +
                    ")))";
-        default:
-            if (x.kind != SizeKind::relative) return with_unit(x);
-            return "calc(((100% - " +
-                   join(entries_, " - ",
-                        [&](std::size_t j) { return j != i && entries_[j].kind != SizeKind::relative; },
-                        with_unit) +
-                   ") / (" +
-                   join(entries_, " + ",
-                        [&](std::size_t j) { return entries_[j].kind == SizeKind::relative; }, text) +
-                   ")) * " + x.text + ")";
+        case SizeMix::relative: break;
     }
+    // Relative sizes mixed with fixed ones.
+    if (x.kind != SizeKind::relative) return with_unit(x);
+    return "calc(((100% - " +
+           join(entries_, " - ",
+                [&](std::size_t j) { return j != i && entries_[j].kind != SizeKind::relative; },
+                with_unit) +
+           ") / (" +
+           join(entries_, " + ",
+                [&](std::size_t j) { return entries_[j].kind == SizeKind::relative; }, text) +
+           ")) * " + x.text + ")";
 }
 
 }  // namespace quorlix

@@ -12,6 +12,10 @@ namespace quorlix {
 
 enum class SizeKind { pixels = 0, percent = 1, relative = 2 };
 
+// How the kinds of a list's entries mix: all of one kind; pixels and
+// percentages; relative sizes with fixed ones.
+enum class SizeMix { one_kind, fixed, relative };
+
 struct SizeEntry {
     SizeKind kind;
     std::string text;  // the number as written, without its unit
@@ -24,23 +28,21 @@ public:
     std::size_t size() const { return entries_.size(); }
     void clear() {
         entries_.clear();
-        mix_ = -1;
+        mix_.reset();
     }
     void add(SizeKind kind, std::string text) {
         entries_.push_back({kind, std::move(text)});
-        mix_ = -1;
+        mix_.reset();
     }
     const std::vector<SizeEntry>& entries() const { return entries_; }
 
-    // 0: all entries of one kind; 1: pixels and percentages mixed; 2:
-    // relative sizes mixed with fixed ones.
-    int mix() const;
+    SizeMix mix() const;
     // The CSS size of entry i.
     std::string formula(std::size_t i) const;
 
 private:
     std::vector<SizeEntry> entries_;
-    mutable int mix_ = -1;
+    mutable std::optional<SizeMix> mix_;
 };
 
 struct CellBorders {

@@ -13,13 +13,6 @@ std::size_t TablePass::read(char* buffer, std::size_t size) {
     return n;
 }
 
-int TablePass::pop_state() {
-    if (states_.empty()) diagnostics_.error_internal(messages::state_stack_underflow);
-    int condition = states_.back();
-    states_.pop_back();
-    return condition;
-}
-
 void TablePass::route_text(std::string_view text, int offset) {
     for (int i = depth_ + offset; i >= 0; --i) {
         if (tables_[i].in_tfoot) {

@@ -6,11 +6,11 @@
 
 #include "base/diagnostics.h"
 #include "output/buffers.h"
+#include "output/flex_support.h"
 #include "platform/text_stream.h"
 
 #include <array>
 #include <string_view>
-#include <vector>
 
 namespace quorlix {
 
@@ -18,7 +18,8 @@ class TablePass {
 public:
     static constexpr int max_depth = 5;
 
-    TablePass(TextWriter& file, Diagnostics& diagnostics) : file_(file), diagnostics_(diagnostics) {}
+    TablePass(TextWriter& file, Diagnostics& diagnostics)
+        : file_(file), diagnostics_(diagnostics), states_(diagnostics) {}
 
     // Scans the text to its end; every failure is a fatal diagnostic.
     // copy_between_tags=false leaves all the text to the scanner, which
@@ -36,8 +37,7 @@ public:
     void flush_open_tables();
 
     // The scanner's saved start conditions.
-    void push_state(int condition) { states_.push_back(condition); }
-    int pop_state();
+    StateStack& states() { return states_; }
 
     // What the scanner reads: the text, in pieces.
     std::size_t read(char* buffer, std::size_t size);
@@ -55,7 +55,7 @@ private:
     Diagnostics& diagnostics_;
     std::array<Table, max_depth> tables_;
     int depth_ = -1;
-    std::vector<int> states_;
+    StateStack states_;
     std::string_view input_;
     std::size_t scanned_ = 0;  // bytes matched since the scanner took over
 };

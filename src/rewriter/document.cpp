@@ -4,14 +4,7 @@
 
 namespace quorlix {
 
-void Document::begin(std::uint64_t input_size) {
-    out.reset(input_size);
-    styles.reset_style_text(input_size);
-    styles.init_class_names();
-    element.begin_element();
-    link_relation.reset();
-    font_face.reset();
-    form_accept_buffer.reset();
+void MarkupState::reset() {
     tag_name.clear();
     generic_name_pending = false;
     xml_lang.reset();
@@ -23,24 +16,21 @@ void Document::begin(std::uint64_t input_size) {
     cdata_bare = false;
 }
 
+void Document::begin(std::uint64_t input_size) {
+    out.reset(input_size);
+    styles.reset_style_text(input_size);
+    styles.init_class_names();
+    element.begin_element();
+    head_tags.link_relation.reset();
+    obsolete.font_face.reset();
+    forms.accept_value.reset();
+    markup.reset();
+}
+
 void Document::end() {
     out.reset();
     styles.reset_style_text();
     styles.release_class_names();
-}
-
-void Document::push_state(int current_condition) {
-    if (state_stack_.size() == state_stack_.capacity()) {
-        state_stack_.reserve(state_stack_.capacity() + state_stack_step);
-    }
-    state_stack_.push_back(current_condition);
-}
-
-int Document::pop_state() {
-    if (state_stack_.empty()) diagnostics.error_internal(messages::state_stack_underflow);
-    int condition = state_stack_.back();
-    state_stack_.pop_back();
-    return condition;
 }
 
 void Document::push_echo(DeferredBuffer& buffer) {

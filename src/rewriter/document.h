@@ -9,7 +9,9 @@
 #include "layout/frameset.h"
 #include "output/buffers.h"
 #include "output/final_write.h"
+#include "output/flex_support.h"
 #include "platform/text_stream.h"
+#include "rewriter/element_state.h"
 #include "styles/style_registry.h"
 
 #include <array>
@@ -17,17 +19,136 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace quorlix {
+
+// The elements replaced by an element with a fixed class.
+enum class FixedElement { big, center, nobr, tt };
+
+// Tags as the generic rules read them: the element name, xml:lang held back
+// until the end of the start tag, svg and math, CDATA sections.
+struct MarkupState {
+    // The name of the element whose start tag is being read (for the end tag
+    // that an empty-element tag gets); a generic tag's name is its first piece.
+    std::string tag_name;
+    bool generic_name_pending = false;
+    // xml:lang of the start tag being read and its quote; whether the tag
+    // has a lang of its own.
+    DeferredBuffer xml_lang;
+    bool xml_lang_seen = false;
+    char xml_lang_quote = '"';
+    bool lang_given = false;
+    // svg and math: nesting depth, and whether the start tag of one of them
+    // is being read (its "/>" closes it).
+    int foreign_depth = 0;
+    bool foreign_start_tag = false;
+    // A CDATA section is open in a script or style body, and whether its
+    // marker was a bare one (which went) or one in a comment (which stayed).
+    bool cdata_open = false;
+    bool cdata_bare = false;
+
+    // The per-document reset (the buffers keep their room).
+    void reset();
+};
+
+// The attribute value being converted to CSS.
+struct ValueState {
+    // The attribute, for messages, and the property it turns into.
+    const char* attribute = "";
+    const char* property = "";
+    // A colour value becomes a rule of its own when it has a selector; a
+    // bordercolor goes to the table and its cells and groups.
+    const char* color_selector = nullptr;
+    bool color_spreads_to_table = false;
+    // align="char" is accepted here (on table rows, sections and cells).
+    bool cell_alignment = false;
+    // A background or face value as it goes into the element's CSS.
+    std::string css;
+};
+
+// The head: meta and link tags being rebuilt, the page's character set.
+struct HeadState {
+    struct Meta {
+        bool content_type = false;
+        bool viewport = false;
+        bool keep = true;
+    } meta;
+    struct Link {
+        bool style_sheet = false;
+        bool default_type = false;
+        bool keep = true;
+        bool obsolete_relation = false;
+        bool relation_given = false;   // rel
+        bool made_by = false;          // rev="made"
+        bool other_meaning = false;    // itemprop or property
+    } link;
+    DeferredBuffer link_relation;
+    // The character set declaration was decided (by the first content-type
+    // meta with a charset); later ones are ignored.
+    bool charset_declared = false;
+    // The page is in UTF-8 (or ASCII, or declares nothing): characters that
+    // references in converted values stand for may be written as UTF-8.
+    bool page_in_utf8 = true;
+    bool body_seen = false;
+};
+
+// Obsolete elements being replaced: their old and new names, for a renamed
+// element whether compact is deleted (else refused), the fixed-class element
+// whose start tag is being read, and a font's face value.
+struct ObsoleteState {
+    const char* old_element = "";
+    const char* new_element = "";
+    bool compact_allowed = false;
+    FixedElement fixed = FixedElement::big;
+    DeferredBuffer font_face;
+};
+
+// Forms: the open form and the accept list it hands to its file inputs; the
+// input being read; whether a border value belongs to an img (else an object).
+struct FormState {
+    bool form_open = false;
+    std::optional<std::string> form_accept;
+    DeferredBuffer accept_value;
+    DeferredBuffer input_type;
+    bool is_file_input = false;
+    bool input_has_accept = false;
+    bool border_is_image = false;
+};
+
+// The outer sides of a table that frame keeps, and the borders that rules
+// draws between its cells (inset: those of a bordered table without rules).
+enum class TableFrame { void_sides, above, below, hsides, vsides, lhs, rhs, box };
+enum class TableRules { none, groups, rows, cols, all, inset };
+
+// A table start tag: which attributes were converted and what they say about
+// its borders; and whether the cell being read is a header cell.
+struct TableState {
+    struct StartTag {
+        bool border_seen = false;
+        bool border_zero = true;
+        bool frame_seen = false;
+        TableFrame frame = TableFrame::void_sides;
+        bool rules_seen = false;
+        std::optional<TableRules> rules = TableRules::none;  // nullopt: rules=""
+        bool align_seen = false;
+        bool spacing_seen = false;
+        bool padding_seen = false;
+    } tag;
+    bool header_cell = false;
+};
+
+// An hr whose colour was given: noshade adds no grey.
+struct HrState {
+    bool colour_given = false;
+};
 
 class Document {
 public:
     static constexpr std::size_t echo_stack_limit = 7;
-    static constexpr std::size_t state_stack_step = 25;
 
     Document(const ConversionOptions& options, Diagnostics& diagnostics)
-        : options(options), diagnostics(diagnostics), styles(options, diagnostics) {}
+        : options(options), diagnostics(diagnostics), styles(options, diagnostics),
+          states(diagnostics) {}
 
     // Per-document start and end: empty output, empty style text, fresh
     // class names. The input's size, when known, lets the buffers reserve
@@ -35,12 +156,6 @@ public:
     void begin(std::uint64_t input_size = 0);
     void end();
 
-    // The start-condition stack. push_state returns nothing: the scanner
-    // switches to the new condition itself.
-    void push_state(int current_condition);
-    int pop_state();
-    std::size_t state_depth() const { return state_stack_.size(); }
-    std::size_t state_capacity() const { return state_stack_.capacity(); }
 
     // The echo stack: where processing instructions and server includes go
     // while a tag or value is being collected.
@@ -65,8 +180,8 @@ public:
     void set_identifier_capture(bool on) { identifier_capture_ = on; }
 
     // The quote that opened the value being read.
-    void save_quote(char quote) { saved_quote = quote; }
-    bool is_saved_quote(char c) const { return c == saved_quote; }
+    void save_quote(char quote) { saved_quote_ = quote; }
+    bool is_saved_quote(char c) const { return c == saved_quote_; }
 
     // The per-element reset.
     void begin_element() { element.begin_element(); }
@@ -76,108 +191,24 @@ public:
     OutputBuffer out;
     StyleRegistry styles;
     ElementState element;
+    // The start-condition stack: the scanner pushes the current condition
+    // and switches to the new one itself.
+    StateStack states;
 
-    // Texts that the final write puts at the top of the head.
+    // What the final write needs: the texts it puts at the top of the head,
+    // and whether a table footer was copied (it then runs the table pass).
     HeadTexts head;
-    // A table footer was copied: the final write runs the table section pass.
     bool table_footer_seen = false;
 
-    // Document-wide buffers of the rule families.
-    DeferredBuffer link_relation;
-    DeferredBuffer font_face;
-    DeferredBuffer form_accept_buffer;
-
-    // Document-wide flags.
-    bool body_seen = false;
-    bool cell_alignment = false;
-    bool is_header_cell = false;
-    // The character set declaration was decided (by the first content-type
-    // meta with a charset); later ones are ignored.
-    bool charset_declared = false;
-    // The page is in UTF-8 (or ASCII, or declares nothing): characters that
-    // references in converted values stand for may be written as UTF-8.
-    bool page_in_utf8 = true;
-
-    // The attribute whose value is being read, for messages, and what a
-    // converted value turns into.
-    const char* value_attribute = "";
-    const char* value_property = "";
-    // A colour value becomes a rule of its own when it has a selector.
-    const char* color_selector = nullptr;
-    // A background or face value as it goes into the element's CSS.
-    std::string css_value;
-
-    // meta and link tags being rebuilt.
-    struct MetaFlags {
-        bool content_type = false;
-        bool viewport = false;
-        bool keep = true;
-    } meta;
-    struct LinkFlags {
-        bool style_sheet = false;
-        bool default_type = false;
-        bool keep = true;
-        bool obsolete_relation = false;
-        bool relation_given = false;   // rel
-        bool made_by = false;          // rev="made"
-        bool other_meaning = false;    // itemprop or property
-    } link;
-
-    // A table start tag: which attributes were converted and what they say
-    // about its borders.
-    struct TableFlags {
-        bool border_seen = false;
-        bool border_zero = true;
-        bool outer_sides_seen = false;
-        int outer_sides_code = 0;
-        bool rules_seen = false;
-        int rules_code = 0;
-        bool align_seen = false;
-        bool spacing_seen = false;
-        bool padding_seen = false;
-    } table;
-    // A colour value of bordercolor goes to the table and its cells and groups.
-    bool color_spreads_to_table = false;
-    // An hr whose colour was given: noshade adds no grey.
-    bool hr_colour_given = false;
-
-    // Forms: the open form and the accept list it hands to its file inputs.
-    bool form_open = false;
-    std::optional<std::string> form_accept;
-    bool is_file_input = false;
-    bool input_has_accept = false;
-    // A border value belongs to an img (else to an object).
-    bool border_is_image = false;
-
-    // Open framesets and the rows and cols lists being read.
-    Framesets framesets;
-
-    // An obsolete element being replaced: its old and new names, and for a
-    // renamed element whether compact is deleted (else refused).
-    const char* old_element = "";
-    const char* new_element = "";
-    bool compact_allowed = false;
-
-    char saved_quote = '"';
-
-    // The name of the element whose start tag is being read (for the end tag
-    // that an empty-element tag gets); a generic tag's name is its first piece.
-    std::string tag_name;
-    bool generic_name_pending = false;
-    // xml:lang of the start tag being read and its quote; whether the tag
-    // has a lang of its own.
-    DeferredBuffer xml_lang;
-    bool xml_lang_seen = false;
-    char xml_lang_quote = '"';
-    bool lang_given = false;
-    // svg and math: nesting depth, and whether the start tag of one of them
-    // is being read (its "/>" closes it).
-    int foreign_depth = 0;
-    bool foreign_start_tag = false;
-    // A CDATA section is open in a script or style body, and whether its
-    // marker was a bare one (which went) or one in a comment (which stayed).
-    bool cdata_open = false;
-    bool cdata_bare = false;
+    // The state of each rule family, changed by that family's functions.
+    MarkupState markup;      // rule_actions: tag names, xml:lang, svg/math, CDATA
+    ValueState value;        // rule_actions: the converted value being read
+    HeadState head_tags;     // head_rules: meta, link, the character set, body
+    ObsoleteState obsolete;  // element_rules: replaced and renamed elements, font
+    FormState forms;         // form_rules: forms, inputs, img and object borders
+    TableState tables;       // table_rules: the table start tag, cells
+    HrState hr;              // table_rules: horizontal rules
+    Framesets framesets;     // frameset_rules: open framesets, rows and cols
 
     // The document being read (set by rewrite_document), and the count of
     // its newlines for line numbers.
@@ -198,7 +229,7 @@ public:
     } lines;
 
 private:
-    std::vector<int> state_stack_;
+    char saved_quote_ = '"';
     std::array<DeferredBuffer*, echo_stack_limit> echo_stack_{};
     std::size_t echo_depth_ = 0;
     bool echo_suppressed_ = false;

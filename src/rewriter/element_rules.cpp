@@ -4,24 +4,34 @@
 #include "rewriter/rule_actions.h"
 #include "styles/css_text.h"
 
+#include <iterator>
+
 namespace quorlix::rules {
 
 namespace {
 
+// An element replaced by one with a fixed class: the names, the replacement
+// start tag and the end of an empty-element tag, the class word and its rule.
 struct FixedElementInfo {
     const char* old_name;
     const char* new_name;
     const char* start;
+    const char* empty_end;
+    std::string_view word;
+    std::string_view declarations;
+    std::string_view vendor_declarations;  // left out with standard_css_only
 };
 
 const FixedElementInfo& info(FixedElement element) {
-    static const FixedElementInfo table[] = {
-        {"big", "span", "<span"},
-        {"center", "div", "<div"},
-        {"nobr", "span", "<span"},
-        {"tt", "span", "<span"},
+    static constexpr FixedElementInfo table[] = {
+        {"big", "span", "<span", "></span>", "big", "font-size:larger;", ""},
+        {"center", "div", "<div", "></div>", "center", "text-align:center;",
+         "text-align:-moz-center;text-align:-webkit-center;"},
+        {"nobr", "span", "<span", "></span>", "nobr", "white-space:nowrap;", ""},
+        {"tt", "span", "<span", "></span>", "tt", "font-family:monospace;", ""},
     };
-    return table[static_cast<int>(element)];
+    static_assert(std::size(table) == static_cast<std::size_t>(FixedElement::tt) + 1);
+    return table[static_cast<std::size_t>(element)];
 }
 
 }  // namespace
@@ -29,49 +39,47 @@ const FixedElementInfo& info(FixedElement element) {
 void begin_fixed_element(Document& d, FixedElement element) {
     const FixedElementInfo& e = info(element);
     d.begin_element();
-    d.old_element = e.old_name;
-    d.new_element = e.new_name;
+    d.obsolete.fixed = element;
+    d.obsolete.old_element = e.old_name;
+    d.obsolete.new_element = e.new_name;
     d.out.append(e.start);
     if (element == FixedElement::center) d.diagnostics.warning_center_alignment("center");
 }
 
-void end_fixed_element(Document& d, FixedElement element, std::string_view text) {
-    std::string_view fixed_class;
-    switch (element) {
-        case FixedElement::big: fixed_class = d.styles.fixed_class_big(); break;
-        case FixedElement::center: fixed_class = d.styles.fixed_class_center(); break;
-        case FixedElement::nobr: fixed_class = d.styles.fixed_class_nobr(); break;
-        case FixedElement::tt: fixed_class = d.styles.fixed_class_tt(); break;
-    }
-    d.styles.emit_fixed_class_attribute(d.out, fixed_class, d.element);
+void end_fixed_element(Document& d, std::string_view text) {
+    const FixedElementInfo& e = info(d.obsolete.fixed);
+    std::string_view vendor = d.options.standard_css_only ? std::string_view{} : e.vendor_declarations;
+    d.element.write_fixed_class_attribute(d.out, d.styles.fixed_class(e.word, {e.declarations, vendor}));
     d.out.append(text);
 }
 
-void warn_replaced(Document& d) { d.diagnostics.warning_element_replaced(d.old_element, d.new_element); }
+void end_empty_fixed_element(Document& d) { end_fixed_element(d, info(d.obsolete.fixed).empty_end); }
+
+void warn_replaced(Document& d) { d.diagnostics.warning_element_replaced(d.obsolete.old_element, d.obsolete.new_element); }
 
 void begin_font(Document& d) {
     d.begin_element();
-    d.old_element = "font";
-    d.new_element = "span";
+    d.obsolete.old_element = "font";
+    d.obsolete.new_element = "span";
     d.out.append("<span");
 }
 
 void begin_font_face(Document& d, std::string_view text) {
     begin_element_value(d, text, "face");
-    d.font_face.reset();
+    d.obsolete.font_face.reset();
 }
 
 bool read_font_face(Document& d, std::string_view text) {
     if (!is_closing_quote(d, text)) {
-        d.font_face.append(text);
+        d.obsolete.font_face.append(text);
         return false;
     }
-    d.css_value.clear();
-    if (!css::append_font_family(d.css_value, d.font_face.view(), d.page_in_utf8)) {
+    d.value.css.clear();
+    if (!css::append_font_family(d.value.css, d.obsolete.font_face.view(), d.head_tags.page_in_utf8)) {
         d.diagnostics.error_quote_or_value("face");
     }
     add_css(d, "font-family:");
-    add_css(d, d.css_value);
+    add_css(d, d.value.css);
     add_css(d, ";");
     d.resume_echo();
     return true;
@@ -79,15 +87,15 @@ bool read_font_face(Document& d, std::string_view text) {
 
 void begin_renamed_element(Document& d, const char* old_name, const char* new_name,
                            bool compact_allowed) {
-    d.old_element = old_name;
-    d.new_element = new_name;
-    d.compact_allowed = compact_allowed;
+    d.obsolete.old_element = old_name;
+    d.obsolete.new_element = new_name;
+    d.obsolete.compact_allowed = compact_allowed;
     d.out.append_char('<');
     d.out.append(new_name);
 }
 
 void renamed_compact(Document& d) {
-    if (!d.compact_allowed) d.diagnostics.error_invalid_attribute("compact");
+    if (!d.obsolete.compact_allowed) d.diagnostics.error_invalid_attribute("compact");
 }
 
 void anchor_id(Document& d, std::string_view text) {
@@ -130,7 +138,7 @@ void end_div(Document& d, std::string_view end) {
     d.out.append("<div");
     d.out.append(d.element.tag.view());
     emit_xml_lang(d);
-    d.styles.emit_class_attribute(d.out, d.element);
+    d.element.write_class_attribute(d.out, d.styles);
     d.out.append(end);
     d.pop_echo();
 }

@@ -9,13 +9,12 @@
 
 namespace quorlix::rules {
 
-// The elements replaced by an element with a fixed class.
-enum class FixedElement { big, center, nobr, tt };
-
 // big, center, nobr, tt: the replacement start tag.
 void begin_fixed_element(Document& d, FixedElement element);
-// Their end: the fixed class merged with the element's own classes.
-void end_fixed_element(Document& d, FixedElement element, std::string_view text);
+// Their end: the fixed class merged with the element's own classes, then
+// the text (">"), or for an empty-element tag the replacement's end tag.
+void end_fixed_element(Document& d, std::string_view text);
+void end_empty_fixed_element(Document& d);
 
 // An attribute that makes the user's code depend on the old element name.
 void warn_replaced(Document& d);

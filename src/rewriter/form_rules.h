@@ -17,6 +17,8 @@ void end_form(Document& d, std::string_view text);
 void begin_input(Document& d, std::string_view text);
 void begin_input_type(Document& d, std::string_view text);
 bool read_input_type(Document& d, std::string_view text);
+// An accept of the input's own: the form's list is not added.
+void input_accept(Document& d);
 void end_input(Document& d);
 
 // border of img and object.

@@ -57,25 +57,24 @@ void add_item(FramesetRecord& r, std::optional<std::string> name, bool structura
 // A numbered class with the rule first + size + last.
 std::string sized_class(Document& d, const char* first, const std::string& size, const char* last) {
     std::string name(d.styles.next_class_name());
-    std::string_view size_view = size, last_view = last;
-    d.styles.add_class_rule_parts(name, first, &size_view, &last_view);
+    d.styles.add_class_rule(name, {first, size, last});
     return name;
 }
 
 }  // namespace
 
 void begin_frameset(Document& d) {
-    if (d.body_seen) d.diagnostics.error_plain(messages::body_before_frameset);
+    if (d.head_tags.body_seen) d.diagnostics.error_plain(messages::body_before_frameset);
     d.begin_element();
     d.framesets.stack.emplace_back();
     if (d.framesets.stack.size() == 1) {
         d.out.append("<body>\n");
-        d.styles.add_selector_rule("body", "margin:0;padding:0;", nullptr, nullptr);
+        d.styles.add_selector_rule("body", {"margin:0;padding:0;"});
     } else {
         emit_structural_item(d, parent(d));
     }
-    d.old_element = "frameset";
-    d.new_element = "div";
+    d.obsolete.old_element = "frameset";
+    d.obsolete.new_element = "div";
     d.out.append("<div");
 }
 
@@ -91,7 +90,7 @@ void begin_size_list(Document& d, std::string_view text, bool rows) {
 }
 
 void add_size(Document& d, SizeKind kind, std::string_view text) {
-    if (d.framesets.entry_ended) d.diagnostics.error_bad_value(d.value_attribute);
+    if (d.framesets.entry_ended) d.diagnostics.error_bad_value(d.value.attribute);
     std::string number(text);
     if (kind != SizeKind::pixels) number.pop_back();  // the unit
     if (number.empty()) number = "1";                 // a lone "*"
@@ -123,7 +122,7 @@ void build_frameset_layout(Document& d) {
     } else {
         own = take_cell_class(d, parent(d));
     }
-    d.styles.emit_fixed_class_attribute(d.out, own, d.element);
+    d.element.write_fixed_class_attribute(d.out, own);
     d.out.append_char('>');
 
     std::optional<CellBorders> inherited;
@@ -192,10 +191,10 @@ void begin_frame(Document& d) {
     d.out.append("\"><iframe");
     d.framesets.frame_borders = take_cell_borders(d, r);
     d.framesets.frameborder_seen = false;
-    d.styles.ensure_element_class(d.element);
+    d.element.ensure_class(d.styles);
     add_css(d, "box-sizing:border-box;width:100%;height:100%;border-color:#808080;border-width:2px;");
-    d.old_element = "frame";
-    d.new_element = "iframe";
+    d.obsolete.old_element = "frame";
+    d.obsolete.new_element = "iframe";
 }
 
 bool frame_border_attribute(Document& d, std::string_view text) {
@@ -224,7 +223,7 @@ void end_frame(Document& d) {
     add_css(d, b.top ? "solid" : "none");
     add_css(d, " none none ");
     add_css(d, b.left ? "solid;" : "none;");
-    d.styles.emit_class_attribute(d.out, d.element);
+    d.element.write_class_attribute(d.out, d.styles);
     d.out.append("></iframe></div>");
     emit_structural_item(d, top(d));
 }
@@ -236,7 +235,7 @@ void begin_iframe(Document& d, std::string_view text) {
 
 void iframe_border(Document& d, std::string_view text, bool on) {
     if (!on) {
-        d.styles.ensure_element_class(d.element);
+        d.element.ensure_class(d.styles);
         add_css(d, "border:none;");
     }
     end_converted_value(d, text);

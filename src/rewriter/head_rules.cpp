@@ -18,72 +18,98 @@ void write_rebuilt_tag(Document& d, std::string_view end) {
 }  // namespace
 
 void begin_meta(Document& d) {
-    d.meta = Document::MetaFlags{};
+    d.head_tags.meta = HeadState::Meta{};
     d.begin_element();
     d.element.tag.append("<meta");
     d.push_echo(d.element.tag);
 }
 
+void meta_content_type(Document& d) {
+    d.head_tags.meta.content_type = true;
+    d.head_tags.meta.keep = false;
+}
+
+void meta_dropped(Document& d) { d.head_tags.meta.keep = false; }
+
+void meta_viewport(Document& d, std::string_view text) {
+    d.element.tag.append(text);
+    d.head_tags.meta.viewport = true;
+}
+
+bool meta_charset_label(Document& d, std::string_view text) {
+    d.element.tag.append(text);
+    return d.head_tags.meta.content_type;
+}
+
 bool meta_content_quote(Document& d, std::string_view quote) {
-    if (!d.meta.content_type) d.element.tag.append(quote);
+    if (!d.head_tags.meta.content_type) d.element.tag.append(quote);
     return d.is_saved_quote(quote[0]);
 }
 
 void meta_content_text(Document& d, std::string_view text) {
-    if (!d.meta.content_type) d.element.tag.append(text);
+    if (!d.head_tags.meta.content_type) d.element.tag.append(text);
 }
 
 void meta_charset_name(Document& d, std::string_view name) {
-    if (d.charset_declared) return;
-    d.charset_declared = true;
+    if (d.head_tags.charset_declared) return;
+    d.head_tags.charset_declared = true;
     if (equal_ignoring_case(name, "us-ascii")) {
         d.head.charset_declaration = "<meta charset=\"utf-8\">\n";
         return;
     }
     d.head.charset_declaration = "<meta charset=\"" + std::string(name) + "\">\n";
     if (!equal_ignoring_case(name, "utf-8")) {
-        d.page_in_utf8 = false;
+        d.head_tags.page_in_utf8 = false;
         d.diagnostics.warning_charset(name);
     }
 }
 
 void end_meta(Document& d, std::string_view text) {
-    if (d.meta.content_type) {
+    if (d.head_tags.meta.content_type) {
         // Before the head start tag the declaration takes the meta's place,
         // and then it must not be written a second time after <head>.
         if (!d.out.head_position_set() && d.head.charset_declaration) {
             d.out.append(*d.head.charset_declaration);
             d.head.charset_declaration.reset();
         }
-    } else if (d.options.move_viewport_meta && d.meta.viewport && d.out.head_position_set()) {
+    } else if (d.options.move_viewport_meta && d.head_tags.meta.viewport && d.out.head_position_set()) {
         d.head.viewport_element = std::string(d.element.tag.view()) + ">\n";
-    } else if (d.meta.keep) {
+    } else if (d.head_tags.meta.keep) {
         write_rebuilt_tag(d, text);
     }
     d.pop_echo();
 }
 
 void begin_link(Document& d) {
-    d.link = Document::LinkFlags{};
+    d.head_tags.link = HeadState::Link{};
     d.begin_element();
     d.element.tag.append("<link");
     d.push_echo(d.element.tag);
 }
 
 void begin_link_relation(Document& d, std::string_view text) {
-    d.link.obsolete_relation = false;
-    d.link.relation_given = true;
-    d.link_relation.reset();
+    d.head_tags.link.obsolete_relation = false;
+    d.head_tags.link.relation_given = true;
+    d.head_tags.link_relation.reset();
     d.save_quote(text.back());
-    d.push_echo(d.link_relation);
+    d.push_echo(d.head_tags.link_relation);
 }
 
 void link_relation_word(Document& d, std::string_view word) {
-    if (d.link_relation.has_content()) d.link_relation.append_char(' ');
-    d.link_relation.append(word);
+    if (d.head_tags.link_relation.has_content()) d.head_tags.link_relation.append_char(' ');
+    d.head_tags.link_relation.append(word);
 }
 
-void link_obsolete_relation(Document& d) { d.link.obsolete_relation = true; }
+void link_style_sheet(Document& d) {
+    d.head_tags.link.style_sheet = true;
+    link_relation_word(d, "stylesheet");
+}
+
+void link_default_type(Document& d) { d.head_tags.link.default_type = true; }
+void link_made_by(Document& d) { d.head_tags.link.made_by = true; }
+void link_other_meaning(Document& d) { d.head_tags.link.other_meaning = true; }
+
+void link_obsolete_relation(Document& d) { d.head_tags.link.obsolete_relation = true; }
 
 void link_sequence_relation(Document& d, std::string_view word) {
     if (d.options.drop_prev_next_links) {
@@ -95,12 +121,12 @@ void link_sequence_relation(Document& d, std::string_view word) {
 
 void end_link_relation(Document& d, std::string_view quote) {
     if (!d.is_saved_quote(quote[0])) d.diagnostics.error_quote_mismatch("rel");
-    if (d.link_relation.has_content()) {
+    if (d.head_tags.link_relation.has_content()) {
         d.element.tag.append("rel=\"");
-        d.element.tag.append(d.link_relation.view());
+        d.element.tag.append(d.head_tags.link_relation.view());
         d.element.tag.append_char('"');
-    } else if (d.link.obsolete_relation) {
-        d.link.keep = false;
+    } else if (d.head_tags.link.obsolete_relation) {
+        d.head_tags.link.keep = false;
     } else {
         d.element.tag.append("rel=\"\"");
     }
@@ -110,17 +136,17 @@ void end_link_relation(Document& d, std::string_view quote) {
 void end_link(Document& d, std::string_view text) {
     // rev="made" names the page's author; without a relation of its own (or
     // a meaning given by itemprop or property) a link has none in HTML5.
-    if (!d.link.relation_given) {
-        if (d.link.made_by) {
+    if (!d.head_tags.link.relation_given) {
+        if (d.head_tags.link.made_by) {
             d.element.tag.append(" rel=\"author\"");
-        } else if (!d.link.other_meaning) {
-            d.link.keep = false;
+        } else if (!d.head_tags.link.other_meaning) {
+            d.head_tags.link.keep = false;
             if (!text.empty() && text.back() == '\n') d.out.drop_line_indent();
         }
     }
-    if (d.link.default_type && !d.link.style_sheet) d.element.tag.append(" type=\"text/css\"");
-    if (d.link.style_sheet) d.out.mark_style_position();
-    if (d.link.keep) write_rebuilt_tag(d, text);
+    if (d.head_tags.link.default_type && !d.head_tags.link.style_sheet) d.element.tag.append(" type=\"text/css\"");
+    if (d.head_tags.link.style_sheet) d.out.mark_style_position();
+    if (d.head_tags.link.keep) write_rebuilt_tag(d, text);
     d.pop_echo();
 }
 
@@ -133,7 +159,17 @@ void empty_title(Document& d, std::string_view text) {
 void begin_body(Document& d, std::string_view text) {
     d.out.mark_style_position();
     begin_copied_tag(d, text);
-    d.body_seen = true;
+    d.head_tags.body_seen = true;
+}
+
+void begin_margin_value(Document& d, std::string_view text, const char* attribute,
+                        const char* property) {
+    begin_element_value(d, text, attribute);
+    d.value.property = property;
+}
+
+void read_margin(Document& d, std::string_view digits) {
+    read_pixels(d, digits, d.value.property, nullptr);
 }
 
 }  // namespace quorlix::rules

@@ -10,6 +10,14 @@
 namespace quorlix::rules {
 
 void begin_meta(Document& d);
+// http-equiv="content-type": the meta becomes the character set declaration.
+void meta_content_type(Document& d);
+// http-equiv of a meta that goes (content-style-type and the like).
+void meta_dropped(Document& d);
+void meta_viewport(Document& d, std::string_view text);
+// "charset=" in the content value: true when it names the page's character
+// set (in a content-type meta).
+bool meta_charset_label(Document& d, std::string_view text);
 // A quote inside the content value; true when it ends the value.
 bool meta_content_quote(Document& d, std::string_view quote);
 void meta_content_text(Document& d, std::string_view text);
@@ -19,6 +27,11 @@ void end_meta(Document& d, std::string_view text);
 void begin_link(Document& d);
 void begin_link_relation(Document& d, std::string_view text);
 void link_relation_word(Document& d, std::string_view word);
+void link_style_sheet(Document& d);
+// type="text/css", rev="made", itemprop or property.
+void link_default_type(Document& d);
+void link_made_by(Document& d);
+void link_other_meaning(Document& d);
 void link_obsolete_relation(Document& d);
 // prev, previous and next: kept unless the job drops them.
 void link_sequence_relation(Document& d, std::string_view word);
@@ -30,5 +43,9 @@ void end_link(Document& d, std::string_view text);
 void empty_title(Document& d, std::string_view text);
 
 void begin_body(Document& d, std::string_view text);
+// topmargin and the like: the property that the digits set.
+void begin_margin_value(Document& d, std::string_view text, const char* attribute,
+                        const char* property);
+void read_margin(Document& d, std::string_view digits);
 
 }  // namespace quorlix::rules

@@ -49,26 +49,31 @@ void append_cdata_text(std::string& out, std::string_view text) {
 }
 
 void cdata_text(Document& d, std::string_view text) {
-    d.css_value.clear();
-    append_cdata_text(d.css_value, text);
-    d.out.append(d.css_value);
+    d.value.css.clear();
+    append_cdata_text(d.value.css, text);
+    d.out.append(d.value.css);
+}
+
+void begin_embedded_body(Document& d, std::string_view text) {
+    d.out.append(text);
+    d.markup.cdata_open = false;
 }
 
 void cdata_marker(Document& d, std::string_view text, bool opens, bool kept) {
     if (opens) {
         if (kept) d.out.append(text);
-        d.cdata_open = true;
-        d.cdata_bare = !kept;
+        d.markup.cdata_open = true;
+        d.markup.cdata_bare = !kept;
         return;
     }
     // A bare "]]>" goes only with the bare marker that opened its section;
     // otherwise it is text of the body (in "a[b[1]]>0", say).
-    if (kept || !(d.cdata_open && d.cdata_bare)) d.out.append(text);
-    d.cdata_open = false;
+    if (kept || !(d.markup.cdata_open && d.markup.cdata_bare)) d.out.append(text);
+    d.markup.cdata_open = false;
 }
 
 bool embedded_end_tag(Document& d, std::string_view text, const char* element) {
-    if (d.cdata_open) {
+    if (d.markup.cdata_open) {
         d.diagnostics.error_plain(std::string("The CDATA section of a <") + element + "> element contains </" +
                                   element + ", where HTML5 would end the element");
     }
@@ -77,49 +82,49 @@ bool embedded_end_tag(Document& d, std::string_view text, const char* element) {
 }
 
 void script_end_tag_text(Document& d, std::string_view text) {
-    if (d.cdata_open) embedded_end_tag(d, text, "script");
+    if (d.markup.cdata_open) embedded_end_tag(d, text, "script");
     d.out.append(text);
 }
 
 void begin_foreign(Document& d, std::string_view text) {
     d.out.append(text);
-    d.foreign_depth = 1;
-    d.foreign_start_tag = true;
+    d.markup.foreign_depth = 1;
+    d.markup.foreign_start_tag = true;
 }
 
 void foreign_open(Document& d, std::string_view text) {
     d.out.append(text);
-    ++d.foreign_depth;
-    d.foreign_start_tag = true;
+    ++d.markup.foreign_depth;
+    d.markup.foreign_start_tag = true;
 }
 
 void foreign_tag_end(Document& d, std::string_view text) {
     d.out.append(text);
-    d.foreign_start_tag = false;
+    d.markup.foreign_start_tag = false;
 }
 
 bool foreign_empty_end(Document& d, std::string_view text) {
     d.out.append(text);
-    if (!d.foreign_start_tag) return false;
-    d.foreign_start_tag = false;
-    return --d.foreign_depth == 0;
+    if (!d.markup.foreign_start_tag) return false;
+    d.markup.foreign_start_tag = false;
+    return --d.markup.foreign_depth == 0;
 }
 
 bool foreign_close(Document& d, std::string_view text) {
     d.out.append(text);
-    return --d.foreign_depth == 0;
+    return --d.markup.foreign_depth == 0;
 }
 
 void begin_generic_tag(Document& d, std::string_view text) {
     d.out.append(text);
-    d.tag_name.clear();
-    d.generic_name_pending = true;
+    d.markup.tag_name.clear();
+    d.markup.generic_name_pending = true;
 }
 
 void generic_piece(Document& d, std::string_view text) {
-    if (d.generic_name_pending) {
-        d.tag_name.assign(text);
-        d.generic_name_pending = false;
+    if (d.markup.generic_name_pending) {
+        d.markup.tag_name.assign(text);
+        d.markup.generic_name_pending = false;
     }
     d.out.append(text);
 }
@@ -131,15 +136,15 @@ void end_plain_tag(Document& d, std::string_view text) {
 
 void end_empty_generic_tag(Document& d) {
     emit_xml_lang(d);
-    d.out.append(empty_element_end(d.tag_name));
+    d.out.append(empty_element_end(d.markup.tag_name));
 }
 
 void begin_xml_lang(Document& d, std::string_view text) {
     d.save_quote(text.back());
-    d.xml_lang_quote = text.back();
-    d.xml_lang.reset();
-    d.xml_lang_seen = true;
-    d.push_echo(d.xml_lang);
+    d.markup.xml_lang_quote = text.back();
+    d.markup.xml_lang.reset();
+    d.markup.xml_lang_seen = true;
+    d.push_echo(d.markup.xml_lang);
 }
 
 bool read_xml_lang_value(Document& d, std::string_view text) {
@@ -147,19 +152,21 @@ bool read_xml_lang_value(Document& d, std::string_view text) {
         d.pop_echo();
         return true;
     }
-    d.xml_lang.append(text);
+    d.markup.xml_lang.append(text);
     return false;
 }
 
+void lang_attribute(Document& d) { d.markup.lang_given = true; }
+
 void emit_xml_lang(Document& d) {
-    if (d.xml_lang_seen && !d.lang_given) {
+    if (d.markup.xml_lang_seen && !d.markup.lang_given) {
         d.out.append(" lang=");
-        d.out.append_char(d.xml_lang_quote);
-        d.out.append(d.xml_lang.view());
-        d.out.append_char(d.xml_lang_quote);
+        d.out.append_char(d.markup.xml_lang_quote);
+        d.out.append(d.markup.xml_lang.view());
+        d.out.append_char(d.markup.xml_lang_quote);
     }
-    d.xml_lang_seen = false;
-    d.lang_given = false;
+    d.markup.xml_lang_seen = false;
+    d.markup.lang_given = false;
 }
 
 bool read_copied_value(Document& d, std::string_view text) {
@@ -238,11 +245,11 @@ void begin_class_attribute(Document& d, std::string_view text) {
 void begin_converted_value(Document& d, std::string_view text, const char* attribute) {
     d.save_quote(text.back());
     d.suppress_echo();
-    d.value_attribute = attribute;
+    d.value.attribute = attribute;
 }
 
 void begin_element_value(Document& d, std::string_view text, const char* attribute) {
-    d.styles.ensure_element_class(d.element);
+    d.element.ensure_class(d.styles);
     begin_converted_value(d, text, attribute);
 }
 
@@ -260,28 +267,33 @@ std::string_view attribute_name(std::string_view matched) {
 void emit_name_as_id(Document& d, const char* element) {
     if (!d.element.name_seen) return;
     d.diagnostics.warning_name_to_id(element);
-    d.styles.emit_id_from_name(d.out, d.element);
+    d.element.write_id_from_name(d.out, d.diagnostics);
 }
 
 void begin_copied_tag(Document& d, std::string_view text) {
     d.begin_element();
     d.out.append(text);
-    d.tag_name.assign(text.substr(1));
+    d.markup.tag_name.assign(text.substr(1));
 }
 
 void end_converted_tag(Document& d, std::string_view end) {
     emit_xml_lang(d);
-    d.styles.emit_class_attribute(d.out, d.element);
+    d.element.write_class_attribute(d.out, d.styles);
     d.out.append(end);
 }
 
 void align_keyword(Document& d, std::string_view text, std::string_view declaration) {
-    d.styles.ensure_element_class(d.element);
+    d.element.ensure_class(d.styles);
     keyword_value(d, text, declaration);
 }
 
+void begin_align_value(Document& d, std::string_view text, bool cell) {
+    begin_converted_value(d, text, "align");
+    d.value.cell_alignment = cell;
+}
+
 void align_char(Document& d, std::string_view text) {
-    if (!d.cell_alignment) invalid_value(d);
+    if (!d.value.cell_alignment) invalid_value(d);
     finish_quoted_value(d, text, "align");
 }
 
@@ -298,24 +310,24 @@ void begin_color_value(Document& d, std::string_view text, const char* selector,
     } else {
         begin_converted_value(d, text, attribute);
     }
-    d.color_selector = selector;
-    d.value_property = property;
-    d.color_spreads_to_table = false;
+    d.value.color_selector = selector;
+    d.value.property = property;
+    d.value.color_spreads_to_table = false;
 }
 
 void read_color_value(Document& d, std::string_view text) {
     std::string_view value = value_of(text);
-    if (d.color_spreads_to_table) {
+    if (d.value.color_spreads_to_table) {
         for (DeferredBuffer* buffer : {&d.element.element_css, &d.element.colgroup_css,
                                        &d.element.rowgroup_css, &d.element.cell_css}) {
             buffer->append("border-color:");
             buffer->append(value);
             buffer->append(";");
         }
-    } else if (d.color_selector != nullptr) {
-        d.styles.add_selector_declaration(d.color_selector, d.value_property, value);
+    } else if (d.value.color_selector != nullptr) {
+        d.styles.add_selector_declaration(d.value.color_selector, d.value.property, value);
     } else {
-        add_css(d, d.value_property);
+        add_css(d, d.value.property);
         add_css(d, value);
         add_css(d, ";");
     }
@@ -335,12 +347,12 @@ bool read_background_value(Document& d, std::string_view text) {
         return false;
     }
     if (d.element.background.has_content()) {
-        d.css_value.clear();
-        if (!css::append_url(d.css_value, d.element.background.view(), d.page_in_utf8)) {
+        d.value.css.clear();
+        if (!css::append_url(d.value.css, d.element.background.view(), d.head_tags.page_in_utf8)) {
             d.diagnostics.error_quote_or_value("background");
         }
         add_css(d, "background-image:");
-        add_css(d, d.css_value);
+        add_css(d, d.value.css);
         add_css(d, ";");
     }
     d.resume_echo();
@@ -368,7 +380,7 @@ void read_space(Document& d, std::string_view digits, const char* first, const c
 }
 
 void end_converted_value(Document& d, std::string_view quote) {
-    finish_quoted_value(d, quote, d.value_attribute);
+    finish_quoted_value(d, quote, d.value.attribute);
 }
 
 void read_length(Document& d, std::string_view text, const char* property) {
@@ -379,9 +391,9 @@ void read_length(Document& d, std::string_view text, const char* property) {
     end_converted_value(d, text);
 }
 
-void invalid_value(Document& d) { d.diagnostics.error_quote_or_value(d.value_attribute); }
+void invalid_value(Document& d) { d.diagnostics.error_quote_or_value(d.value.attribute); }
 
-void asterisk_units(Document& d) { d.diagnostics.error_asterisk_units(d.value_attribute); }
+void asterisk_units(Document& d) { d.diagnostics.error_asterisk_units(d.value.attribute); }
 
 
 }  // namespace quorlix::rules

@@ -26,6 +26,8 @@ std::string empty_element_end(std::string_view name);
 void append_cdata_text(std::string& out, std::string_view text);
 void cdata_text(Document& d, std::string_view text);
 
+// The ">" of a script or style start tag: no CDATA section is open yet.
+void begin_embedded_body(Document& d, std::string_view text);
 // CDATA markers in a script or style body. A bare marker goes; a marker in a
 // comment of the body's language stays. Either way the section's state is
 // followed, so that an end tag of the body inside a section is refused
@@ -58,9 +60,13 @@ void end_empty_generic_tag(Document& d);
 void begin_xml_lang(Document& d, std::string_view text);
 bool read_xml_lang_value(Document& d, std::string_view text);
 void emit_xml_lang(Document& d);
+// A lang attribute of the tag's own: xml:lang is not written as lang.
+void lang_attribute(Document& d);
 
 // Text that no rule converts goes to the output as it is.
 inline void pass_through(Document& d, std::string_view text) { d.out.append(text); }
+// Text of a start tag that is being rebuilt goes to the tag buffer.
+inline void buffer_text(Document& d, std::string_view text) { d.element.tag.append(text); }
 
 // Processing instructions and server includes: their text follows the echo
 // destination (output, a tag or value being collected, or nowhere).
@@ -93,6 +99,9 @@ void begin_element_value(Document& d, std::string_view text, const char* attribu
 // appends the declaration, then checks the quote.
 void keyword_value(Document& d, std::string_view text, std::string_view declaration);
 
+// The align value of a block (cell=false) or of a table row, section or
+// cell, where "char" is accepted.
+void begin_align_value(Document& d, std::string_view text, bool cell);
 // An alignment keyword of an element that has not drawn its class yet.
 void align_keyword(Document& d, std::string_view text, std::string_view declaration);
 // align="char": accepted (and dropped) only on table rows, sections and cells.

@@ -1,9 +1,10 @@
 // What the generated scanner needs from the rest of the program: its input,
-// the translation of the scanner's own failures, and the actions of the rule
-// families. Included by the scanner definitions only.
+// line numbers, and the actions of the rule families. Included by the
+// scanner definitions only.
 #pragma once
 
 #include "base/messages.h"
+#include "output/flex_support.h"
 #include "rewriter/frameset_rules.h"
 #include "rewriter/table_rules.h"
 #include "rewriter/form_rules.h"
@@ -17,14 +18,6 @@
 #include <string_view>
 
 namespace quorlix {
-
-// The scanner's own failures (buffer overflow, no memory, an internal
-// inconsistency), carried out of the generated code as an exception.
-struct ScannerFailure {
-    const char* message;
-};
-
-[[noreturn]] void scanner_failure(const char* message);
 
 // Line numbers are worked out only when a diagnostic asks for one: 1 plus
 // the newlines read so far, minus those in the text the scanner has read
@@ -50,8 +43,5 @@ inline const char* text_run_end(const char* next, char next_byte, const char* da
 // fatal.
 std::size_t scanner_read(Document& document, char* buffer, std::size_t size,
                          const char* buffer_start);
-
-// Reports a scanner failure in the user's terms.
-[[noreturn]] void report_scanner_failure(Document& document, const ScannerFailure& failure);
 
 }  // namespace quorlix

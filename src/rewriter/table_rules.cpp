@@ -3,6 +3,8 @@
 #include "base/messages.h"
 #include "rewriter/rule_actions.h"
 
+#include <iterator>
+
 namespace quorlix::rules {
 
 namespace {
@@ -16,7 +18,7 @@ constexpr std::string_view rules_rows =
 
 }  // namespace
 
-std::string_view frame_declarations(int code) {
+std::string_view frame_declarations(TableFrame frame) {
     static constexpr std::string_view declarations[] = {
         "border-style:hidden;",
         "border-right-style:hidden;border-bottom-style:hidden;border-left-style:hidden;",
@@ -27,24 +29,25 @@ std::string_view frame_declarations(int code) {
         "border-top-style:hidden;border-bottom-style:hidden;border-left-style:hidden;",
         "",
     };
-    return declarations[code];
+    static_assert(std::size(declarations) == static_cast<std::size_t>(TableFrame::box) + 1);
+    return declarations[static_cast<std::size_t>(frame)];
 }
 
 void begin_table(Document& d, std::string_view text) {
     d.begin_element();
-    d.table = Document::TableFlags{};
+    d.tables.tag = TableState::StartTag{};
     d.out.append(text);
     d.push_echo(d.element.tag);
 }
 
-bool first_table_attribute(Document& d, bool Document::TableFlags::*seen, std::string_view text,
+bool first_table_attribute(Document& d, bool TableState::StartTag::*seen, std::string_view text,
                            const char* attribute) {
-    d.styles.ensure_element_class(d.element);
-    if (seen != nullptr && d.table.*seen) {
+    d.element.ensure_class(d.styles);
+    if (d.tables.tag.*seen) {
         begin_dropped_attribute(d, text);
         return false;
     }
-    if (seen != nullptr) d.table.*seen = true;
+    d.tables.tag.*seen = true;
     begin_converted_value(d, text, attribute);
     return true;
 }
@@ -53,12 +56,12 @@ void table_border(Document& d, std::string_view text) {
     std::string_view value = value_of(text);
     if (value.empty() || value == "border") {
         add_css(d, "border:thin outset;");
-        d.table.border_zero = false;
+        d.tables.tag.border_zero = false;
     } else {
         add_css(d, "border:");
         add_css(d, value);
         add_css(d, "px outset;");
-        d.table.border_zero = value == "0";
+        d.tables.tag.border_zero = value == "0";
     }
     end_converted_value(d, text);
 }
@@ -77,47 +80,45 @@ void table_cell_spacing(Document& d, std::string_view text) {
     end_converted_value(d, text);
 }
 
-void table_frame(Document& d, std::string_view text, int code) {
-    d.table.outer_sides_code = code;
+void table_frame(Document& d, std::string_view text, TableFrame frame) {
+    d.tables.tag.frame = frame;
     end_converted_value(d, text);
 }
 
-void table_rules(Document& d, std::string_view text, int code) {
-    d.table.rules_code = code;
+void table_rules(Document& d, std::string_view text, std::optional<TableRules> rules) {
+    d.tables.tag.rules = rules;
     end_converted_value(d, text);
 }
 
 void end_table(Document& d) {
-    Document::TableFlags& t = d.table;
+    TableState::StartTag& t = d.tables.tag;
     ElementState& e = d.element;
-    if (t.outer_sides_seen && !t.border_seen) add_css(d, "border-width:thin;border-style:outset;");
-    if (t.border_seen && !t.border_zero && !t.outer_sides_seen) t.outer_sides_code = 7;
-    if (t.outer_sides_code < 0 || t.outer_sides_code > 7) d.diagnostics.error_plain(messages::frame_out_of_range);
-    add_css(d, frame_declarations(t.outer_sides_code));
-    if (t.rules_code == 6) {
+    if (t.frame_seen && !t.border_seen) add_css(d, "border-width:thin;border-style:outset;");
+    if (t.border_seen && !t.border_zero && !t.frame_seen) t.frame = TableFrame::box;
+    add_css(d, frame_declarations(t.frame));
+    if (!t.rules) {  // rules="" counts as no rules attribute
         t.rules_seen = false;
-        t.rules_code = 0;
+        t.rules = TableRules::none;
     }
     if (t.border_seen && !t.border_zero && !t.rules_seen) {
-        t.rules_code = 5;
+        t.rules = TableRules::inset;
     } else if (t.rules_seen) {
         add_css(d, "border-collapse:collapse;");
     }
-    switch (t.rules_code) {
-        case 0: break;
-        case 1:
+    switch (*t.rules) {
+        case TableRules::none: break;
+        case TableRules::groups:
             e.colgroup_css.append(rules_groups_colgroup);
             e.rowgroup_css.append(rules_rows);
             break;
-        case 2: e.cell_css.append(rules_rows); break;
-        case 3: e.cell_css.append(rules_groups_colgroup); break;
-        case 4: e.cell_css.append("border-width:thin;border-style:solid;"); break;
-        case 5: e.cell_css.append("border-width:thin;border-style:inset;"); break;
-        default: d.diagnostics.error_plain(messages::rules_out_of_range);
+        case TableRules::rows: e.cell_css.append(rules_rows); break;
+        case TableRules::cols: e.cell_css.append(rules_groups_colgroup); break;
+        case TableRules::all: e.cell_css.append("border-width:thin;border-style:solid;"); break;
+        case TableRules::inset: e.cell_css.append("border-width:thin;border-style:inset;"); break;
     }
     d.out.append(e.tag.view());
     emit_xml_lang(d);
-    d.styles.emit_class_attribute(d.out, e);
+    e.write_class_attribute(d.out, d.styles);
     if (e.element_class_name) {
         const std::string& name = *e.element_class_name;
         if (e.cell_css.has_content()) d.styles.add_cell_rule(name, e.cell_css.view());
@@ -129,22 +130,44 @@ void end_table(Document& d) {
     d.pop_echo();
 }
 
-void begin_cell(Document& d, std::string_view text, bool header) {
-    begin_copied_tag(d, text);
-    d.is_header_cell = header;
+void begin_table_border_color(Document& d, std::string_view text) {
+    begin_color_value(d, text, nullptr, "border-color:", "bordercolor");
+    d.value.color_spreads_to_table = true;
 }
 
+void begin_table_footer(Document& d, std::string_view text) {
+    begin_copied_tag(d, text);
+    d.table_footer_seen = true;
+}
+
+void begin_cell(Document& d, std::string_view text, bool header) {
+    begin_copied_tag(d, text);
+    d.tables.header_cell = header;
+}
+
+bool is_header_cell(const Document& d) { return d.tables.header_cell; }
+
 bool cell_scope(Document& d) {
-    if (d.is_header_cell) return true;
+    if (d.tables.header_cell) return true;
     if (!d.options.delete_td_scope) d.diagnostics.error_plain(messages::td_scope);
     return false;
 }
 
-void bad_value(Document& d) { d.diagnostics.error_bad_value(d.value_attribute); }
+void bad_value(Document& d) { d.diagnostics.error_bad_value(d.value.attribute); }
+
+void begin_hr(Document& d, std::string_view text) {
+    begin_copied_tag(d, text);
+    d.hr.colour_given = false;
+}
+
+void begin_hr_color(Document& d, std::string_view text) {
+    begin_color_value(d, text, nullptr, "background-color:", "color");
+    d.hr.colour_given = true;
+}
 
 void hr_noshade(Document& d, std::string_view text) {
-    if (!d.hr_colour_given) {
-        d.styles.ensure_element_class(d.element);
+    if (!d.hr.colour_given) {
+        d.element.ensure_class(d.styles);
         add_css(d, "background-color:#808080;");
     }
     end_converted_value(d, text);

@@ -5,6 +5,7 @@
 
 #include "rewriter/document.h"
 
+#include <optional>
 #include <string_view>
 
 namespace quorlix::rules {
@@ -14,25 +15,34 @@ namespace quorlix::rules {
 void begin_table(Document& d, std::string_view text);
 // A table attribute that is converted only at its first occurrence: false
 // when it was seen before (its value is then dropped).
-bool first_table_attribute(Document& d, bool Document::TableFlags::*seen, std::string_view text,
+bool first_table_attribute(Document& d, bool TableState::StartTag::*seen, std::string_view text,
                            const char* attribute);
 void table_border(Document& d, std::string_view text);
 void table_cell_padding(Document& d, std::string_view text);
 void table_cell_spacing(Document& d, std::string_view text);
-void table_frame(Document& d, std::string_view text, int code);
-void table_rules(Document& d, std::string_view text, int code);
+// bordercolor: the colour goes to the table, its cells and its groups.
+void begin_table_border_color(Document& d, std::string_view text);
+void table_frame(Document& d, std::string_view text, TableFrame frame);
+// nullopt: an empty rules value, taken as no rules attribute.
+void table_rules(Document& d, std::string_view text, std::optional<TableRules> rules);
 void end_table(Document& d);
 
+// "<tfoot": the final write will move the footer (see output/table_pass.h).
+void begin_table_footer(Document& d, std::string_view text);
 void begin_cell(Document& d, std::string_view text, bool header);
+bool is_header_cell(const Document& d);
 // scope on a cell: kept on th, deleted or refused on td. True when the value
 // is to be copied.
 bool cell_scope(Document& d);
 
 // hr values that fail with "Missing or invalid value for".
 [[noreturn]] void bad_value(Document& d);
+void begin_hr(Document& d, std::string_view text);
+// color: the hr's background; noshade then adds no grey.
+void begin_hr_color(Document& d, std::string_view text);
 void hr_noshade(Document& d, std::string_view text);
 
-// The frame and rules codes' declarations.
-std::string_view frame_declarations(int code);
+// What a frame value hides of the table's outer border.
+std::string_view frame_declarations(TableFrame frame);
 
 }  // namespace quorlix::rules

@@ -4,21 +4,6 @@
 
 namespace quorlix {
 
-void ElementState::begin_element() {
-    tag.reset();
-    element_css.reset();
-    id_value.reset();
-    name_value.reset();
-    class_value.reset();
-    background.reset();
-    cell_css.reset();
-    colgroup_css.reset();
-    rowgroup_css.reset();
-    element_class_name.reset();
-    id_seen = false;
-    name_seen = false;
-}
-
 void StyleRegistry::init_class_names() {
     if (!prefix_fixed_) {
         prefix_ = options_.class_prefix.empty() ? std::string(default_class_prefix)
@@ -29,10 +14,7 @@ void StyleRegistry::init_class_names() {
 }
 
 void StyleRegistry::release_class_names() {
-    big_class_.reset();
-    center_class_.reset();
-    nobr_class_.reset();
-    tt_class_.reset();
+    fixed_classes_.clear();
     shared_classes_.clear();
     class_counter_ = 0;
 }
@@ -45,58 +27,42 @@ std::string_view StyleRegistry::next_class_name() {
     return class_name_;
 }
 
-void StyleRegistry::ensure_element_class(ElementState& element) {
-    if (!element.element_class_name) element.element_class_name = std::string(next_class_name());
-}
-
-std::string_view StyleRegistry::fixed_class(std::optional<std::string>& slot,
-                                            std::string_view word, std::string_view d1,
-                                            const std::string_view* d2) {
-    if (!slot) {
-        slot = prefix_ + std::string(word);
-        add_class_rule_parts(*slot, d1, d2, nullptr);
+std::string_view StyleRegistry::fixed_class(std::string_view word,
+                                            std::initializer_list<std::string_view> declarations) {
+    for (const auto& [known, name] : fixed_classes_) {
+        if (known == word) return name;
     }
-    return *slot;
+    const std::string& name = fixed_classes_.emplace_back(word, prefix_ + std::string(word)).second;
+    add_class_rule(name, declarations);
+    return name;
 }
 
-std::string_view StyleRegistry::fixed_class_big() {
-    return fixed_class(big_class_, "big", "font-size:larger;", nullptr);
+std::string_view StyleRegistry::generated_class(const std::string& name,
+                                                std::string_view declarations, bool has_own_rules) {
+    if (options_.share_classes && !has_own_rules) {
+        auto [entry, added] = shared_classes_.try_emplace(std::string(declarations), name);
+        if (!added) {
+            // The element's own number goes back when it is the last one
+            // drawn, so that the numbers stay without gaps.
+            if (name == class_name_) --class_counter_;
+            return entry->second;
+        }
+    }
+    add_class_rule(name, declarations);
+    return name;
 }
 
-std::string_view StyleRegistry::fixed_class_center() {
-    static constexpr std::string_view vendor = "text-align:-moz-center;text-align:-webkit-center;";
-    return fixed_class(center_class_, "center", "text-align:center;",
-                       options_.standard_css_only ? nullptr : &vendor);
-}
-
-std::string_view StyleRegistry::fixed_class_nobr() {
-    return fixed_class(nobr_class_, "nobr", "white-space:nowrap;", nullptr);
-}
-
-std::string_view StyleRegistry::fixed_class_tt() {
-    return fixed_class(tt_class_, "tt", "font-family:monospace;", nullptr);
-}
-
-void StyleRegistry::add_class_rule(std::string_view name, std::string_view declarations) {
-    add_class_rule_parts(name, declarations, nullptr, nullptr);
-}
-
-void StyleRegistry::add_class_rule_parts(std::string_view name, std::string_view d1,
-                                         const std::string_view* d2,
-                                         const std::string_view* d3) {
+void StyleRegistry::add_class_rule(std::string_view name,
+                                   std::initializer_list<std::string_view> declarations) {
     style_text_ += '.';
-    add_selector_rule(name, d1, d2, d3);
+    add_selector_rule(name, declarations);
 }
 
-void StyleRegistry::add_selector_rule(std::string_view selector, std::string_view d1,
-                                      const std::string_view* d2, const std::string_view* d3) {
+void StyleRegistry::add_selector_rule(std::string_view selector,
+                                      std::initializer_list<std::string_view> declarations) {
     style_text_ += selector;
     style_text_ += '{';
-    style_text_ += d1;
-    if (d2 != nullptr) {
-        style_text_ += *d2;
-        if (d3 != nullptr) style_text_ += *d3;
-    }
+    for (std::string_view d : declarations) style_text_ += d;
     style_text_ += "}\n";
 }
 
@@ -152,59 +118,6 @@ void StyleRegistry::add_group_rules(std::string_view class_name,
     style_text_ += '{';
     style_text_ += rowgroup_declarations;
     style_text_ += "}\n";
-}
-
-void StyleRegistry::emit_class_attribute(OutputBuffer& out, const ElementState& element) {
-    bool generated = element.element_class_name && element.element_css.has_content();
-    bool own = element.class_value.has_content();
-    if (!generated && !own) return;
-    out.append(" class=\"");
-    if (generated) {
-        // A table whose cells or groups have rules of its class keeps a class
-        // of its own: those rules must not reach other elements.
-        const bool shareable = options_.share_classes && !element.cell_css.has_content() &&
-                               !element.colgroup_css.has_content() && !element.rowgroup_css.has_content();
-        const std::string* name = &*element.element_class_name;
-        bool known = false;
-        if (shareable) {
-            auto [entry, added] = shared_classes_.try_emplace(std::string(element.element_css.view()), *name);
-            known = !added;
-            if (known) {
-                // The element's own number goes back when it is the last one
-                // drawn, so that the numbers stay without gaps.
-                if (*name == class_name_) --class_counter_;
-                name = &entry->second;
-            }
-        }
-        out.append(*name);
-        if (own) out.append_char(' ');
-        if (!known) add_class_rule(*name, element.element_css.view());
-    }
-    if (own) out.append(element.class_value.view());
-    out.append_char('"');
-}
-
-void StyleRegistry::emit_fixed_class_attribute(OutputBuffer& out, std::string_view fixed_class,
-                                               const ElementState& element) {
-    out.append(" class=\"");
-    out.append(fixed_class);
-    if (element.class_value.has_content()) {
-        out.append_char(' ');
-        out.append(element.class_value.view());
-    }
-    out.append_char('"');
-}
-
-void StyleRegistry::emit_id_from_name(OutputBuffer& out, const ElementState& element) {
-    if (!element.id_seen) {
-        out.append(" id=\"");
-        out.append(element.name_value.view());
-        out.append_char('"');
-        return;
-    }
-    if (element.id_value.view() != element.name_value.view()) {
-        diagnostics_.error_plain(messages::name_id_differ);
-    }
 }
 
 }  // namespace quorlix

@@ -1,6 +1,5 @@
 // The one generated style sheet of a document: class names handed out to
-// elements, the rules collected for them, and the class and id attributes
-// that tie an element to its rule.
+// elements and the rules collected for them.
 #pragma once
 
 #include "base/diagnostics.h"
@@ -8,31 +7,14 @@
 #include "output/buffers.h"
 
 #include <cstdint>
-#include <optional>
+#include <deque>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 namespace quorlix {
-
-// What the rules collect for the element whose start tag is being read.
-struct ElementState {
-    DeferredBuffer tag;           // a start tag that is being rebuilt
-    DeferredBuffer element_css;   // declarations for the element's class rule
-    DeferredBuffer id_value;
-    DeferredBuffer name_value;
-    DeferredBuffer class_value;   // the element's own classes
-    DeferredBuffer background;    // URL of a background attribute
-    DeferredBuffer cell_css;      // table: declarations for its cells
-    DeferredBuffer colgroup_css;  // table: for its column groups
-    DeferredBuffer rowgroup_css;  // table: for its row groups
-    std::optional<std::string> element_class_name;
-    bool id_seen = false;
-    bool name_seen = false;
-
-    // The per-element reset at the start of a start tag.
-    void begin_element();
-};
 
 class StyleRegistry {
 public:
@@ -56,23 +38,29 @@ public:
     // Draws the next numbered class name. The view stays valid until the
     // next call; copy it to keep it.
     std::string_view next_class_name();
-    // Gives the current element a numbered class unless it has one.
-    void ensure_element_class(ElementState& element);
 
-    // The fixed classes that replace big, center, nobr and tt; their rule is
-    // written once, at the first use.
-    std::string_view fixed_class_big();
-    std::string_view fixed_class_center();
-    std::string_view fixed_class_nobr();
-    std::string_view fixed_class_tt();
+    // A fixed class (prefix and word), such as those that replace obsolete
+    // elements; its rule is written once, at the first use. The word must
+    // outlive the document (a literal).
+    std::string_view fixed_class(std::string_view word,
+                                 std::initializer_list<std::string_view> declarations);
 
-    // Builders that append to the style text.
+    // The class written for an element's generated name and declarations:
+    // with share_classes, the class of an earlier element with the same
+    // declarations (unless the element's class has rules of its own for
+    // table cells or groups); else its own name, whose rule is then added.
+    std::string_view generated_class(const std::string& name, std::string_view declarations,
+                                     bool has_own_rules);
+
+    // Builders that append to the style text; a rule's declarations are
+    // written one after the other.
     void append_style_text(std::string_view text) { style_text_.append(text); }
-    void add_class_rule(std::string_view name, std::string_view declarations);
-    void add_class_rule_parts(std::string_view name, std::string_view d1,
-                              const std::string_view* d2, const std::string_view* d3);
-    void add_selector_rule(std::string_view selector, std::string_view d1,
-                           const std::string_view* d2, const std::string_view* d3);
+    void add_class_rule(std::string_view name, std::initializer_list<std::string_view> declarations);
+    void add_class_rule(std::string_view name, std::string_view declarations) {
+        add_class_rule(name, {declarations});
+    }
+    void add_selector_rule(std::string_view selector,
+                           std::initializer_list<std::string_view> declarations);
     void add_selector_declaration(std::string_view selector, std::string_view property,
                                   std::string_view value);
     void append_child_selector(std::string_view class_name, std::string_view element);
@@ -84,19 +72,7 @@ public:
     // The generated style sheet; empty when no rule was produced.
     std::string_view style_text() const { return style_text_.view(); }
 
-    // Writes the element's merged class attribute (generated class first,
-    // then its own classes) and registers its rule.
-    void emit_class_attribute(OutputBuffer& out, const ElementState& element);
-    // The same merge for one of the fixed classes.
-    void emit_fixed_class_attribute(OutputBuffer& out, std::string_view fixed_class,
-                                    const ElementState& element);
-    // Turns a held-back name attribute into an id.
-    void emit_id_from_name(OutputBuffer& out, const ElementState& element);
-
 private:
-    std::string_view fixed_class(std::optional<std::string>& slot, std::string_view word,
-                                 std::string_view d1, const std::string_view* d2);
-
     const ConversionOptions& options_;
     Diagnostics& diagnostics_;
     GrowableText style_text_;
@@ -104,7 +80,8 @@ private:
     bool prefix_fixed_ = false;
     std::string class_name_;  // prefix followed by the digits of the last number
     std::uint32_t class_counter_ = 0;
-    std::optional<std::string> big_class_, center_class_, nobr_class_, tt_class_;
+    // The fixed classes drawn so far: word and class name.
+    std::deque<std::pair<std::string_view, std::string>> fixed_classes_;
     // With share_classes: the generated class of each set of declarations
     // written so far.
     std::unordered_map<std::string, std::string> shared_classes_;

@@ -15,11 +15,10 @@ protected:
     Document document{options, diagnostics};
 };
 
-TEST_F(DocumentTest, StateStackGrowsBy25AndReportsUnderflow) {
-    for (int i = 0; i < 26; ++i) document.push_state(i);
-    EXPECT_EQ(document.state_capacity(), 50u);
-    for (int i = 25; i >= 0; --i) EXPECT_EQ(document.pop_state(), i);
-    EXPECT_THROW(document.pop_state(), FileAbandoned);
+TEST_F(DocumentTest, StateStackPopsInReverseAndReportsUnderflow) {
+    for (int i = 0; i < 26; ++i) document.states.push(i);
+    for (int i = 25; i >= 0; --i) EXPECT_EQ(document.states.pop(), i);
+    EXPECT_THROW(document.states.pop(), FileAbandoned);
     EXPECT_NE(log.text().find("Internal error: state stack underflow."), std::string::npos);
 }
 

@@ -12,23 +12,24 @@ SizeList list_of(std::initializer_list<std::pair<SizeKind, const char*>> entries
 }
 
 constexpr SizeKind px = SizeKind::pixels, pc = SizeKind::percent, rel = SizeKind::relative;
+constexpr SizeMix one = SizeMix::one_kind, fixed = SizeMix::fixed, relative = SizeMix::relative;
 
 TEST(FramesetSizes, ClassifiesTheMixOfKinds) {
     const struct {
         SizeList list;
-        int mix;
+        SizeMix mix;
     } cases[] = {
-        {list_of({}), 0},
-        {list_of({{rel, "1"}}), 0},
-        {list_of({{px, "1"}, {px, "2"}}), 0},
-        {list_of({{pc, "1"}, {pc, "2"}}), 0},
-        {list_of({{rel, "1"}, {rel, "2"}}), 0},
-        {list_of({{px, "1"}, {pc, "2"}}), 1},
-        {list_of({{pc, "1"}, {px, "2"}, {pc, "3"}}), 1},
-        {list_of({{px, "1"}, {pc, "2"}, {px, "3"}}), 1},  // mixed fixed stays 1
-        {list_of({{px, "1"}, {rel, "2"}}), 2},
-        {list_of({{rel, "1"}, {pc, "2"}}), 2},
-        {list_of({{pc, "1"}, {px, "2"}, {rel, "1"}}), 2},
+        {list_of({}), one},
+        {list_of({{rel, "1"}}), one},
+        {list_of({{px, "1"}, {px, "2"}}), one},
+        {list_of({{pc, "1"}, {pc, "2"}}), one},
+        {list_of({{rel, "1"}, {rel, "2"}}), one},
+        {list_of({{px, "1"}, {pc, "2"}}), fixed},
+        {list_of({{pc, "1"}, {px, "2"}, {pc, "3"}}), fixed},
+        {list_of({{px, "1"}, {pc, "2"}, {px, "3"}}), fixed},  // mixed fixed stays fixed
+        {list_of({{px, "1"}, {rel, "2"}}), relative},
+        {list_of({{rel, "1"}, {pc, "2"}}), relative},
+        {list_of({{pc, "1"}, {px, "2"}, {rel, "1"}}), relative},
     };
     for (const auto& c : cases) EXPECT_EQ(c.list.mix(), c.mix) << c.list.size() << " entries";
 }

@@ -64,18 +64,18 @@ TEST(CdataText, OnlyTheThreeMarkupCharactersAreEscaped) {
 
 TEST_F(MarkupRulesTest, BareMarkersGoCommentedOnesStayAndTheSectionIsFollowed) {
     rules::cdata_marker(document, "<![CDATA[", true, false);
-    EXPECT_TRUE(document.cdata_open);
+    EXPECT_TRUE(document.markup.cdata_open);
     rules::cdata_marker(document, "]]>", false, false);
-    EXPECT_FALSE(document.cdata_open);
+    EXPECT_FALSE(document.markup.cdata_open);
     rules::cdata_marker(document, "]]>", false, false);  // no section open: text
     rules::cdata_marker(document, "//<![CDATA[", true, true);
-    EXPECT_TRUE(document.cdata_open);
+    EXPECT_TRUE(document.markup.cdata_open);
     rules::cdata_marker(document, "//]]>", false, true);
-    EXPECT_FALSE(document.cdata_open);
+    EXPECT_FALSE(document.markup.cdata_open);
     // A section opened in a comment: a bare "]]>" in it is text and stays.
     rules::cdata_marker(document, "/*<![CDATA[*/", true, true);
     rules::cdata_marker(document, "]]>", false, false);
-    EXPECT_FALSE(document.cdata_open);
+    EXPECT_FALSE(document.markup.cdata_open);
     EXPECT_EQ(output(), "]]>//<![CDATA[//]]>/*<![CDATA[*/]]>");
 }
 
@@ -143,7 +143,7 @@ TEST_F(MarkupRulesTest, XmlLangBecomesLangUnlessTheTagHasOne) {
     rules::begin_xml_lang(document, " xml:lang=\"");
     rules::read_xml_lang_value(document, "fr");
     rules::read_xml_lang_value(document, "\"");
-    document.lang_given = true;
+    rules::lang_attribute(document);
     rules::end_empty_generic_tag(document);
     EXPECT_EQ(output(), ">");
 

@@ -1,6 +1,7 @@
 // Generated classes shared by elements with identical declarations
 // (ConversionOptions::share_classes), against the default of one class per
 // element.
+#include "rewriter/element_state.h"
 #include "styles/style_registry.h"
 
 #include <gtest/gtest.h>
@@ -34,13 +35,13 @@ Result convert(bool share, const std::vector<Element>& elements) {
     for (const Element& e : elements) {
         ElementState element;
         element.begin_element();
-        styles.ensure_element_class(element);
+        element.ensure_class(styles);
         element.element_css.append(e.css);
         element.class_value.append(e.own_class);
         element.cell_css.append(e.cell_css);
         OutputBuffer out;
         out.reset();
-        styles.emit_class_attribute(out, element);
+        element.write_class_attribute(out, styles);
         result.attributes.emplace_back(out.view());
     }
     result.style_text = std::string(styles.style_text());

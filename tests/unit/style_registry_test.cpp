@@ -1,6 +1,7 @@
 #include "styles/style_registry.h"
 
 #include "base/messages.h"
+#include "rewriter/element_state.h"
 
 #include <gtest/gtest.h>
 
@@ -35,16 +36,14 @@ TEST_F(StyleRegistryTest, NoRuleMeansNoStyleText) {
 TEST_F(StyleRegistryTest, BuildersWriteTheRulesExactly) {
     std::string_view d2 = "b:2;", d3 = "c:3;";
     styles.add_class_rule("quorlix_1", "a:1;");
-    styles.add_class_rule_parts("quorlix_2", "a:1;", &d2, &d3);
-    styles.add_class_rule_parts("quorlix_3", "a:1;", nullptr, &d3);  // no d2: d3 is ignored
-    styles.add_selector_rule("body", "margin:0;", &d2, nullptr);
+    styles.add_class_rule("quorlix_2", {"a:1;", d2, d3});
+    styles.add_selector_rule("body", {"margin:0;", d2});
     styles.add_selector_declaration("a:link", "color:", "red");
     styles.add_cell_rule("quorlix_3", "padding:2px;");
     styles.add_group_rules("quorlix_3", "border:1px solid;", "border:2px solid;");
     EXPECT_EQ(text(),
               ".quorlix_1{a:1;}\n"
               ".quorlix_2{a:1;b:2;c:3;}\n"
-              ".quorlix_3{a:1;}\n"
               "body{margin:0;b:2;}\n"
               "a:link{color:red;}\n"
               ".quorlix_3>td,.quorlix_3>*>td,.quorlix_3>*>tr>td,"
@@ -54,23 +53,10 @@ TEST_F(StyleRegistryTest, BuildersWriteTheRulesExactly) {
 }
 
 TEST_F(StyleRegistryTest, FixedClassesWriteTheirRuleOnce) {
-    EXPECT_EQ(styles.fixed_class_center(), "quorlix_center");
-    EXPECT_EQ(styles.fixed_class_big(), "quorlix_big");
-    EXPECT_EQ(styles.fixed_class_center(), "quorlix_center");
-    EXPECT_EQ(styles.fixed_class_nobr(), "quorlix_nobr");
-    EXPECT_EQ(styles.fixed_class_tt(), "quorlix_tt");
-    EXPECT_EQ(text(),
-              ".quorlix_center{text-align:center;text-align:-moz-center;"
-              "text-align:-webkit-center;}\n"
-              ".quorlix_big{font-size:larger;}\n"
-              ".quorlix_nobr{white-space:nowrap;}\n"
-              ".quorlix_tt{font-family:monospace;}\n");
-}
-
-TEST_F(StyleRegistryTest, StandardCssOnlyLeavesOutVendorForms) {
-    options.standard_css_only = true;
-    styles.fixed_class_center();
-    EXPECT_EQ(text(), ".quorlix_center{text-align:center;}\n");
+    EXPECT_EQ(styles.fixed_class("center", {"text-align:center;", "x:1;"}), "quorlix_center");
+    EXPECT_EQ(styles.fixed_class("big", {"font-size:larger;"}), "quorlix_big");
+    EXPECT_EQ(styles.fixed_class("center", {"text-align:center;", "x:1;"}), "quorlix_center");
+    EXPECT_EQ(text(), ".quorlix_center{text-align:center;x:1;}\n.quorlix_big{font-size:larger;}\n");
 }
 
 TEST(StyleRegistryPrefix, TheOptionsPrefixReplacesTheDefault) {
@@ -82,7 +68,7 @@ TEST(StyleRegistryPrefix, TheOptionsPrefixReplacesTheDefault) {
     styles.reset_style_text();
     styles.init_class_names();
     EXPECT_EQ(styles.next_class_name(), "site-1");
-    EXPECT_EQ(styles.fixed_class_tt(), "site-tt");
+    EXPECT_EQ(styles.fixed_class("tt", {"font-family:monospace;"}), "site-tt");
 }
 
 TEST_F(StyleRegistryTest, ClassNamesCountUpAndStopAtTheLimit) {
@@ -97,17 +83,17 @@ TEST_F(StyleRegistryTest, ClassNamesCountUpAndStopAtTheLimit) {
 
 TEST_F(StyleRegistryTest, ReleaseStartsTheNumbersAgain) {
     styles.next_class_name();
-    styles.fixed_class_big();
+    styles.fixed_class("big", {"font-size:larger;"});
     styles.release_class_names();
     styles.reset_style_text();
     EXPECT_EQ(styles.next_class_name(), "quorlix_1");
-    styles.fixed_class_big();
+    styles.fixed_class("big", {"font-size:larger;"});
     EXPECT_EQ(text(), ".quorlix_big{font-size:larger;}\n");
 }
 
 TEST_F(StyleRegistryTest, ElementsDrawOneNumberEach) {
-    styles.ensure_element_class(element);
-    styles.ensure_element_class(element);
+    element.ensure_class(styles);
+    element.ensure_class(styles);
     EXPECT_EQ(element.element_class_name, "quorlix_1");
     element.begin_element();
     EXPECT_FALSE(element.element_class_name.has_value());
@@ -130,10 +116,10 @@ TEST_F(StyleRegistryTest, ClassAttributeMergesGeneratedAndOwnClasses) {
     for (const auto& c : cases) {
         start();
         element.begin_element();
-        if (c.draw) styles.ensure_element_class(element);
+        if (c.draw) element.ensure_class(styles);
         element.element_css.append(c.css);
         element.class_value.append(c.own);
-        styles.emit_class_attribute(out, element);
+        element.write_class_attribute(out, styles);
         EXPECT_EQ(out.view(), c.attribute);
         EXPECT_EQ(styles.style_text(), c.rule);
     }
@@ -141,23 +127,23 @@ TEST_F(StyleRegistryTest, ClassAttributeMergesGeneratedAndOwnClasses) {
 
 TEST_F(StyleRegistryTest, FixedClassAttributeKeepsOwnClasses) {
     element.class_value.append("note");
-    styles.emit_fixed_class_attribute(out, styles.fixed_class_big(), element);
+    element.write_fixed_class_attribute(out, styles.fixed_class("big", {"font-size:larger;"}));
     EXPECT_EQ(out.view(), " class=\"quorlix_big note\"");
 }
 
 TEST_F(StyleRegistryTest, NameBecomesId) {
     element.name_value.append("top");
-    styles.emit_id_from_name(out, element);
+    element.write_id_from_name(out, diagnostics);
     EXPECT_EQ(out.view(), " id=\"top\"");
 
     out.reset();
     element.id_seen = true;
     element.id_value.append("top");
-    styles.emit_id_from_name(out, element);  // same value: the id already stands
+    element.write_id_from_name(out, diagnostics);  // same value: the id already stands
     EXPECT_EQ(out.view(), "");
 
     element.id_value.append("2");
-    EXPECT_THROW(styles.emit_id_from_name(out, element), FileAbandoned);
+    EXPECT_THROW(element.write_id_from_name(out, diagnostics), FileAbandoned);
     EXPECT_NE(log.text().find("Error: The name and id attributes have different values.\n"),
               std::string::npos);
 }
