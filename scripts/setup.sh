@@ -27,8 +27,9 @@ PACKAGES=(
   # The fuzz target: clang with libFuzzer and the sanitizer runtimes
   clang libclang-rt-14-dev
   # Test and benchmark helpers (HTML Tidy is the benchmark's baseline; GNU
-  # parallel runs the README's recipe for spreading a tree over machines)
-  python3 tidy parallel
+  # parallel runs the README's recipe for spreading a tree over machines;
+  # strace sees and injects system calls in tests/e2e/fault_injection_test.sh)
+  python3 tidy parallel strace
   # Packages (scripts/package.sh) and their tests: the manual page's
   # renderer and man, the Debian package's tools and lintian, wixl and
   # msiinfo for the Windows installer, zip for the portable Windows files.

@@ -49,45 +49,12 @@ check "--help succeeds" test $? -eq 0
 check "--help shows the usage" grep -q '^Usage: quorlix' out.txt
 "$quorlix" --log /nonexistent/dir/run.log four.html > /dev/null 2> err.txt
 check "an unwritable log is refused" test $? -eq 2
+"$quorlix" --files-from missing-list.txt > /dev/null 2> err.txt
+check "an unreadable file list is a usage error" test $? -eq 2
+check "... said as such" grep -qF 'quorlix: cannot read the file list missing-list.txt: No such file or directory' err.txt
 
-# Website mode: nested and excluded directories, two extensions, a failure.
-mkdir -p site/sub/deeper site/old site/Old2 site/..more
-printf '<p>a</p>\n' > site/a.html
-printf '<p>b</p>\n' > site/sub/b.HTM
-printf 'GIF89a' > site/sub/deeper/bad.html
-printf '<p>c</p>\n' > site/old/c.html
-printf '<p>d</p>\n' > site/Old2/d.html
-printf '<p>e</p>\n' > site/..more/e.html
-printf '<p>n</p>\n' > site/notes.txt
-"$quorlix" --site site/ -e html --ext htm -x old -x "$scratch/site/Old2/" > out.txt 2> err.txt
-check "a site with a failure is status 1" test $? -eq 1
-check "the site summary counts three" grep -qx 'Converted: 3. Failed: 1. Total: 4' out.txt
-check "a relative exclusion is skipped" grep -qx "$scratch/site/old (directory)... Skipped excluded directory" out.txt
-check "an absolute exclusion is skipped" grep -qx "$scratch/site/Old2 (directory)... Skipped excluded directory" out.txt
-check "excluded files are untouched" test ! -e site/old/c.html.bak -a ! -e site/Old2/d.html.bak
-check "the second extension matches in any case" cmp -s site/sub/b.HTM <(printf '<p>b</p>\r\n')
-check "a directory starting with two dots is entered" cmp -s site/..more/e.html <(printf '<p>e</p>\r\n')
-check "other extensions are left alone" test ! -e site/notes.txt.bak
-check "the failed page is untouched" cmp -s site/sub/deeper/bad.html <(printf 'GIF89a')
-check "the site's own files come before its subdirectories" \
-    test "$(grep -n 'a.html\.\.\.' out.txt | cut -d: -f1)" -lt "$(grep -n 'b.HTM\.\.\.' out.txt | cut -d: -f1)"
-check "no temporary file is left in the site" test -z "$(find site -name 'qlx*')"
-
-mkdir empty-site
-"$quorlix" --site empty-site > out.txt
-check "an empty site is status 0" test $? -eq 0
-check "an empty site converts 0 of 0" grep -qx 'Converted: 0 of 0.' out.txt
-
-# Links: a loop back to the top and a link to a directory are not entered.
-mkdir -p loop/sub
-printf '<p>l</p>\n' > loop/sub/page.html
-ln -s .. loop/sub/up
-ln -s sub loop/alias
-ln -s self.html loop/self.html
-timeout 60 "$quorlix" --site loop > out.txt 2> err.txt
-check "a site with a link loop ends" test $? -eq 0
-check "a link loop converts each page once" grep -qx 'Converted: 1 of 1.' out.txt
-
+# The site walk itself: SiteWalk.* in the unit tests, and the command line
+# on a site in process_test.cpp.
 "$quorlix" --site no-such-dir > /dev/null 2> err.txt
 check "a missing site directory is a usage error" test $? -eq 2
 "$quorlix" --ext htm four.html > /dev/null 2> err.txt

@@ -1,39 +1,17 @@
 #!/usr/bin/env python3
 """kill -9 at random moments of a site run (Linux).
 
-A site of a few hundred pages, made from the inputs of some goldens (a few
-of which the converter refuses) and a few larger generated pages, is
-converted once untouched: that run is the reference. Then, in several
-trials with a fixed random seed, a fresh copy of the site is converted and
-SIGKILL arrives at a random moment: once a random number of pages has been
-taken up (as the log shows), after a further random delay of up to 3 ms,
-about the time of one small page, so that every moment of a converter's
-life (start, conversion, backup, rename, exit) and of the supervisor's
-between two files can be hit, while the run is certain to be going on:
-
-  everything   the supervisor is stopped, its converter (which runs in a
-               process group of its own) and then the supervisor's group
-               are killed: the run ends there;
-  converter    only the running converter is killed; the run goes on.
-
-Then every page must be byte for byte as it was (a backup equal to it may
-exist for the one page that was in progress), or equal to the reference
-conversion with its .bak equal to the original. A SIGKILL of a converter
-between the creation of its temporary file and the rename leaves that file,
-and one between the backup's link under its temporary name (qlxbak<pid>)
-and the rename of that link leaves the link too: such orphans are allowed,
-at most one of each kind per trial (one converter runs at a time), and only
-in the directory of the page that was in progress; they are listed, not
-hidden. The log must agree with the disk: every page named in it
-before the one in progress has its reference outcome, no page that it does
-not name was touched, and a killed converter is reported by the supervisor
-when the supervisor lives on.
-
-With --jobs N above 1 the run converts N pages at a time and only single
-converters are killed, one among several running: the run goes on, so by
-its end the log names every page and the same checks hold. (When the whole
-run is killed, pages converted by converters whose turn in the log had not
-come are rightly not named yet; those trials belong to -j 1.)
+A site of a few hundred pages (golden inputs, some refused, and a few big
+generated pages) is converted once untouched: the reference. Then, in trials
+with a fixed seed, a fresh copy is converted and SIGKILL arrives once a
+random number of pages has been taken up, after a further random delay of up
+to 3 ms: either the supervisor and its converter (the run ends) or only the
+converter (the run goes on; the only kind with --jobs above 1). Every page
+must then be as it was (a backup equal to it may exist for the page in
+progress) or equal to the reference conversion with its .bak the original.
+At most one temporary file and one qlxbak link may be left, beside the page
+in progress. The log must agree with the disk, and a killed converter is
+reported when the supervisor lives on.
 
 usage: kill_test.py QUORLIX [--trials N] [--pages N] [--seed S] [--jobs N]
 """

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Ordinary ways of running the command that must never cost a page: runs
-# run again, output trees, links, owners, closed or full streams, odd
-# arguments, dry runs and the undo of a run.
+# run again, output trees, links planted in a site, closed or full streams,
+# odd arguments, dry runs and the undo of a run. (A page behind a link, a
+# FIFO and the owner are the unit tests' business: Pipeline.*)
 set -u
 quorlix=$1
 # shellcheck source=tests/e2e/checks.sh
@@ -40,13 +41,6 @@ cp twice.html twice.orig
 "$quorlix" twice.html twice.html > out.txt 2>&1
 check "a page named twice is converted once" grep -qx 'Converted: 1. Skipped: 1. Total: 2' out.txt
 check "... and its backup is the original" cmp -s twice.html.bak twice.orig
-xhtml theirs > theirs.html
-printf 'a backup of their own\n' > theirs.html.bak
-"$quorlix" theirs.html > out.txt 2>&1
-check "a page whose .bak is someone else's is refused" test $? -eq 1
-check "... and that .bak is kept" test "$(cat theirs.html.bak)" = 'a backup of their own'
-check "... and the refusal says why" grep -qF 'theirs.html.bak already exists and differs from theirs.html.' out.txt
-
 # --- -o with a site keeps the tree; the output directory is never walked.
 make_site tree
 "$quorlix" --site tree -o tree-out > out.txt 2>&1
@@ -65,26 +59,6 @@ printf 'not a directory\n' > plain-file
 check "an output path that is a file is a usage error" test $? -eq 2
 check "... said once" test "$(grep -c 'exists and is not a directory' err.txt)" -eq 1
 check "... before anything is converted" test ! -s out.txt
-xhtml a > a.html
-mkdir -p b && xhtml b > b/a.html
-"$quorlix" a.html b/a.html -o flat > out.txt 2>&1
-check "two files for one output name: status 1" test $? -eq 1
-check "... the second is refused" grep -qF 'quorlix: Error: b/a.html would be written to flat/a.html,' out.txt
-check "... and the first one's output is kept" grep -qF '<title>a</title>' flat/a.html
-check "... and nothing is backed up over it" test ! -e flat/a.html.bak
-
-# --- A page that is a symbolic link is converted where it lives.
-mkdir -p real
-xhtml linked > real/page.html
-cp real/page.html linked.orig
-ln -s real/page.html link.html
-"$quorlix" link.html > out.txt 2>&1
-check "a link named as a file converts" test $? -eq 0
-check "the link stays a link" test -L link.html
-check "its target is converted" grep -qF '<!DOCTYPE html>' real/page.html
-check "the backup lies beside the target" cmp -s real/page.html.bak linked.orig
-check "no backup beside the link" test ! -e link.html.bak
-
 # --- In a site, a link to a file is never followed.
 make_site planted
 printf 'secret\n' > outside.html
@@ -95,26 +69,6 @@ check "the link is logged as skipped" grep -qxF "$scratch/planted/news/evil.html
 check "the link is still a link" test -L planted/news/evil.html
 check "the file outside is untouched" test "$(cat outside.html)" = secret -a ! -e outside.html.bak
 check "the summary counts the link as skipped" grep -qx 'Converted: 3. Skipped: 1. Total: 4' out.txt
-
-# --- A pipe named as a file is never read or replaced (a device neither; a
-# test does not risk /dev/null for it).
-mkfifo fifo.html
-timeout 20 "$quorlix" --no-backup fifo.html > out.txt 2>&1
-check "a FIFO named as a file is refused" test $? -eq 1
-check "... and stays a FIFO" test -p fifo.html
-check "... and the refusal says why" grep -qxF 'quorlix: Error: fifo.html is not a regular file (a device, a pipe or a socket)' out.txt
-
-# --- Owner and group are kept (root only).
-if [ "$(id -u)" -eq 0 ]; then
-    xhtml owned > owned.html
-    chown nobody:nogroup owned.html
-    chmod 640 owned.html
-    "$quorlix" owned.html > out.txt 2>&1
-    check "a page of another owner converts as root" test $? -eq 0
-    check "... and keeps its owner, group and mode" test "$(stat -c '%U:%G %a' owned.html)" = "nobody:nogroup 640"
-else
-    echo "skip owner and group: not root"
-fi
 
 # --- Closed standard streams.
 make_site closed
@@ -158,12 +112,6 @@ check "... and says so" grep -q 'cannot write the log to standard output' pipe.t
 "$quorlix" -dch5.html > out.txt 2> err.txt
 check "-dch with more than digits is an unknown option" test $? -eq 2
 check "... said as such" grep -qF "unknown option '-dch5.html'" err.txt
-for prefix in '1 bad"<' '' '--x' 'a.b'; do
-    xhtml prefix > prefix.html
-    "$quorlix" --class-prefix "$prefix" prefix.html > out.txt 2> err.txt
-    check "class prefix '$prefix' is a usage error" test $? -eq 2
-    check "... and the page is untouched" test ! -e prefix.html.bak
-done
 "$quorlix" missing.html > out.txt 2>&1
 check "a missing file says why" grep -qxF 'quorlix: Error: cannot open missing.html: No such file or directory' out.txt
 mkdir -p dir.html

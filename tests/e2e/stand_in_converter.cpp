@@ -3,10 +3,14 @@
 // instead of converting it writes the file's bytes into the pipe in one
 // piece, and fails when they start with "FAIL"; when they start with "CRASH"
 // it ends at once with status 70, as a converter killed from outside or
-// crashed would end, without finishing. The file REPORT makes it
+// crashed would end, without finishing. For a file that holds NOPIPE it
+// plays a converter that could not attach its pipe: it says so in the block
+// alone and ends with status 1. The file REPORT makes it
 // describe the process it runs in (Linux: its descriptors and its process
 // group).
 #include "converter/converter_entry.h"
+#include "platform/process.h"
+#include "settings_block/settings_block.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -47,6 +51,22 @@ int main(int argc, char** argv) {
     if (argc < 2) return 3;
     auto handle_text = quorlix::find_converter_argument(argv[1]);
     if (!handle_text) return 3;
+    if (auto handle = quorlix::block::parse_handle(*handle_text)) {
+        // A copy of the handle: the real start below opens the block again.
+        auto memory = quorlix::platform::SharedMemory::open_inherited(
+            quorlix::platform::duplicate_handle(static_cast<quorlix::platform::NativeHandle>(*handle)),
+            quorlix::block::fixed_size);
+        if (memory) {
+            std::span<unsigned char> region(memory->data(), memory->size());
+            std::ifstream in(quorlix::block::read(region).file_name, std::ios::binary);
+            std::string first;
+            in >> first;
+            if (first == "NOPIPE") {
+                quorlix::block::store_redirect_result(region, -1);
+                return 1;
+            }
+        }
+    }
     auto status = quorlix::run_converter_process(
         *handle_text, [](const std::string& file, const quorlix::ConversionOptions&,
                          quorlix::Diagnostics& diagnostics) {

@@ -1,6 +1,7 @@
 #include "support/test_support.h"
 
 #include "base/diagnostics.h"
+#include "base/paths.h"
 #include "converter/pipeline.h"
 
 #include <atomic>
@@ -42,6 +43,12 @@ void write_file(const fs::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+std::string path_in(const fs::path& dir, const std::string& relative) {
+    std::string path = dir.string();
+    for (const auto& part : fs::path(relative)) path = *join_path(path, part.string(), std::nullopt);
+    return path;
 }
 
 std::vector<std::string> temporary_files_in(const fs::path& folder) {

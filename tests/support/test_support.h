@@ -29,6 +29,9 @@ private:
 std::string read_file(const fs::path& path);
 void write_file(const fs::path& path, const std::string& bytes);
 
+// The native path of relative (with /) below dir, as the program joins it.
+std::string path_in(const fs::path& dir, const std::string& relative);
+
 // Names in the folder that start with "qlx" (temporary files left behind).
 std::vector<std::string> temporary_files_in(const fs::path& folder);
 

@@ -15,6 +15,7 @@ namespace quorlix {
 namespace {
 
 using testing::ScratchDir;
+using testing::path_in;
 namespace fs = std::filesystem;
 
 // Records the files it is given; fails those whose name holds "bad", skips
@@ -79,11 +80,6 @@ RunResult run(const ConversionJob& job, AbortFlag* abort_flag = nullptr,
     return result;
 }
 
-std::string path_in(const fs::path& dir, const std::string& relative) {
-    std::string path = dir.string();
-    for (const auto& part : fs::path(relative)) path = *join_path(path, part.string(), std::nullopt);
-    return path;
-}
 
 void make_files(const fs::path& root, const std::vector<std::string>& names) {
     for (const std::string& name : names) {
@@ -95,40 +91,6 @@ void make_files(const fs::path& root, const std::vector<std::string>& names) {
             testing::write_file(path, "<p>x</p>\n");
         }
     }
-}
-
-TEST(ConversionRun, SummaryLines) {
-    struct Case {
-        RunCounts counts;
-        bool verbose;
-        const char* word;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {{3, 2, 1, false, false, 0}, true, "Converted", "Converted: 2. Failed: 1. Total: 3\n"},
-        {{0, 0, 0, false, false, 0}, true, "Converted", "Converted: 0 of 0.\n"},
-        {{4, 4, 0, false, false, 0}, true, "Converted", "Converted: 4 of 4.\n"},
-        {{4, 4, 0, false, false, 0}, false, "Converted", ""},
-        // Skipped pages are named only when there are some.
-        {{5, 3, 0, false, false, 2}, true, "Converted", "Converted: 3. Skipped: 2. Total: 5\n"},
-        {{6, 3, 1, false, false, 2}, true, "Converted", "Converted: 3. Skipped: 2. Failed: 1. Total: 6\n"},
-        {{2, 2, 0, false, false, 0}, true, "Restored", "Restored: 2 of 2.\n"},
-    };
-    for (const Case& c : cases) {
-        StringSink log;
-        log_summary(log, c.counts, c.verbose, c.word);
-        EXPECT_EQ(log.text(), c.expected);
-    }
-}
-
-TEST(ConversionRun, SkippedPagesCountNeitherAsConvertedNorAsFailed) {
-    ConversionJob job;
-    job.files = {"a", "html5", "c"};
-    RunResult r = run(job);
-    EXPECT_EQ(r.counts.converted, 2);
-    EXPECT_EQ(r.counts.skipped, 1);
-    EXPECT_EQ(r.counts.failed, 0);
-    EXPECT_EQ(r.log, "[a]\n[html5]\n[c]\nConverted: 2. Skipped: 1. Total: 3\n");
 }
 
 TEST(ConversionRun, TwoFilesForOneOutputNameRefuseTheSecond) {
@@ -161,13 +123,14 @@ TEST(ConversionRun, ALogThatCannotBeWrittenStopsTheRunAfterThePageInProgress) {
 
 TEST(ConversionRun, FileModeCountsEveryFileOnce) {
     ConversionJob job;
-    job.files = {"a", "bad", "c"};
+    job.files = {"a", "bad", "html5", "c"};
     RunResult r = run(job);
     EXPECT_EQ(r.seen, job.files);
-    EXPECT_EQ(r.counts.total, 3);
+    EXPECT_EQ(r.counts.total, 4);
     EXPECT_EQ(r.counts.converted, 2);
+    EXPECT_EQ(r.counts.skipped, 1);
     EXPECT_EQ(r.counts.failed, 1);
-    EXPECT_EQ(r.log, "[a]\n[bad]\n[c]\nConverted: 2. Failed: 1. Total: 3\n");
+    EXPECT_EQ(r.log, "[a]\n[bad]\n[html5]\n[c]\nConverted: 2. Skipped: 1. Failed: 1. Total: 4\n");
 }
 
 TEST(ConversionRun, AbortStopsBetweenFilesAndTheSummaryFollows) {
@@ -216,6 +179,7 @@ TEST(SiteWalk, OwnFilesByExtensionThenSubdirectories) {
     ScratchDir scratch;
     fs::path site = scratch.path() / "site";
     make_files(site, {"b.html", "a.HTML", "c.htm", "notes.txt", "sub/d.html", "sub/deeper/e.htm",
+                      "sub/deeper/bad.htm",
                       "..x/f.html", ".hidden/g.html", "Skip/h.html", "Skip/inner/i.html",
                       "zz.html/", "x.htmlx"});
     ConversionJob job;
@@ -227,17 +191,23 @@ TEST(SiteWalk, OwnFilesByExtensionThenSubdirectories) {
     std::vector<std::string> expected = {
         path_in(site, "a.HTML"),     path_in(site, "b.html"),           path_in(site, "c.htm"),
         path_in(site, "..x/f.html"), path_in(site, ".hidden/g.html"),   path_in(site, "sub/d.html"),
-        path_in(site, "sub/deeper/e.htm")};
+        path_in(site, "sub/deeper/bad.htm"), path_in(site, "sub/deeper/e.htm")};
 #ifdef _WIN32
     // The order is the directory search's; compare the files taken only.
     std::sort(expected.begin(), expected.end());
     std::sort(r.seen.begin(), r.seen.end());
 #endif
     EXPECT_EQ(r.seen, expected);
-    EXPECT_EQ(r.counts.total, 7);
+    // A failure is counted and the walk goes on.
     EXPECT_NE(r.log.find(path_in(site, "Skip") + " (directory)... Skipped excluded directory\n"),
               std::string::npos);
-    EXPECT_NE(r.log.find("Converted: 7 of 7.\n"), std::string::npos);
+    EXPECT_NE(r.log.find("Converted: 7. Failed: 1. Total: 8\n"), std::string::npos);
+    // A trailing separator walks the same paths.
+    job.site_directory += platform::path_separator;
+    std::vector<std::string> again = run(job).seen;
+    std::sort(again.begin(), again.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(again, expected);
     // The directory's own files come before those of its subdirectories.
     auto position = [&](const std::string& relative) {
         return std::find(r.seen.begin(), r.seen.end(), path_in(site, relative)) - r.seen.begin();
@@ -245,7 +215,7 @@ TEST(SiteWalk, OwnFilesByExtensionThenSubdirectories) {
 #ifndef _WIN32
     EXPECT_LT(position("c.htm"), position("..x/f.html"));
 #endif
-    EXPECT_LT(position("sub/d.html"), position("sub/deeper/e.htm"));
+    EXPECT_LT(position("sub/d.html"), position("sub/deeper/bad.htm"));
 }
 
 TEST(SiteWalk, APageFoundByTwoPatternsIsConvertedOnce) {
@@ -253,10 +223,8 @@ TEST(SiteWalk, APageFoundByTwoPatternsIsConvertedOnce) {
         std::vector<std::string> extensions;
         std::vector<std::string> expected;
     } cases[] = {
-        {{"html", "html"}, {"a.html", "c.HTML"}},
         {{"html", "HTML"}, {"a.html", "c.HTML"}},
         {{"htm", "html"}, {"b.htm", "a.html", "c.HTML"}},
-        {{"htm"}, {"b.htm"}},
         {{"h*", "html"}, {"a.html", "b.htm", "c.HTML"}},
     };
     for (const auto& c : cases) {
@@ -285,7 +253,6 @@ TEST(SiteWalk, ExcludedDirectoriesMatchTheWholePath) {
     };
     const bool windows = native_path_style == PathStyle::windows;
     const Case cases[] = {
-        {"exact path", "Skip", true, true},
         {"other letter case", "skip", true, windows},
         {"a nested directory", "Skip/inner", true, false},
         {"a prefix is not a match", "Sk", true, false},
@@ -309,101 +276,6 @@ TEST(SiteWalk, ExcludedDirectoriesMatchTheWholePath) {
         } else {
             EXPECT_EQ(r.seen.size(), c.excluded == "Skip/inner" ? 1u : 2u);
             EXPECT_EQ(r.log.find(skip_line), std::string::npos);
-        }
-    }
-}
-
-TEST(SiteWalk, ATrailingSeparatorWalksTheSamePaths) {
-    ScratchDir scratch;
-    fs::path site = scratch.path() / "site";
-    make_files(site, {"a.html", "sub/b.html"});
-    ConversionJob job;
-    job.extensions = {"html"};
-    job.site_directory = site.string();
-    RunResult plain = run(job);
-    job.site_directory = site.string() + std::string(1, platform::path_separator);
-    RunResult trailing = run(job);
-    EXPECT_EQ(plain.seen.size(), 2u);
-    EXPECT_EQ(plain.seen, trailing.seen);
-}
-
-TEST(SiteWalk, AnEmptySiteGivesZeroOfZero) {
-    ScratchDir scratch;
-    ConversionJob job;
-    job.site_directory = scratch.path().string();
-    job.extensions = {"html"};
-    RunResult r = run(job);
-    EXPECT_TRUE(r.seen.empty());
-    EXPECT_EQ(r.log, "Converted: 0 of 0.\n");
-}
-
-TEST(SiteWalk, FailuresAreCountedAndTheWalkGoesOn) {
-    ScratchDir scratch;
-    fs::path site = scratch.path() / "site";
-    make_files(site, {"a.html", "bad.html", "sub/c.html"});
-    ConversionJob job;
-    job.site_directory = site.string();
-    job.extensions = {"html"};
-    RunResult r = run(job);
-    EXPECT_EQ(r.counts.converted, 2);
-    EXPECT_EQ(r.counts.failed, 1);
-    EXPECT_NE(r.log.find("Converted: 2. Failed: 1. Total: 3\n"), std::string::npos);
-}
-
-TEST(SiteWalk, AbortStopsTheWalkAfterTheRunningFile) {
-    ScratchDir scratch;
-    fs::path site = scratch.path() / "site";
-    make_files(site, {"a.html", "b.html", "sub/c.html"});
-    AbortFlag flag{0};
-    ConversionJob job;
-    job.site_directory = site.string();
-    job.extensions = {"html"};
-    RunResult r = run(job, &flag, true);
-    EXPECT_EQ(r.seen.size(), 1u);
-    EXPECT_TRUE(r.counts.interrupted);
-    EXPECT_EQ(r.log,
-              "[" + r.seen[0] + "]\n*** Interrupted by user. Aborting now.\nConverted: 1 of 1.\n");
-}
-
-TEST(SiteWalk, AnOutputDirectoryKeepsTheTreeAndIsNotWalked) {
-    ScratchDir scratch;
-    fs::path site = scratch.path() / "site";
-    make_files(site, {"index.html", "news/index.html", "news/2010/a.html", "out/old.html"});
-    ConversionJob job;
-    job.site_directory = site.string();
-    job.extensions = {"html"};
-    job.output_dir = path_in(site, "out");
-    RunResult r = run(job);
-    EXPECT_EQ(r.seen, (std::vector<std::string>{path_in(site, "index.html"),
-                                                path_in(site, "news/index.html"),
-                                                path_in(site, "news/2010/a.html")}));
-    EXPECT_NE(r.log.find("[" + path_in(site, "news/index.html") + " -> " + path_in(site, "out/news") + "]"),
-              std::string::npos);
-    EXPECT_NE(r.log.find("[" + path_in(site, "index.html") + " -> " + path_in(site, "out") + "]"),
-              std::string::npos);
-    // The run made the directories that the converter writes into.
-    EXPECT_TRUE(fs::is_directory(site / "out" / "news" / "2010"));
-}
-
-TEST(SiteWalk, APatternOf260CharactersStopsTheWalk) {
-    ScratchDir scratch;
-    fs::path site = scratch.path() / "site";
-    make_files(site, {"a.html"});
-    const std::string dir = site.string();
-    // dir, separator, "*", ".", extension: pick the extension's length so that
-    // the pattern has 259 and then 260 characters.
-    for (std::size_t length : {259u, 260u}) {
-        SCOPED_TRACE(length);
-        ConversionJob job;
-        job.site_directory = dir;
-        job.extensions = {std::string(length - dir.size() - 3, 'x')};
-        RunResult r = run(job);
-        if (length == 259) {
-            EXPECT_EQ(r.log, "Converted: 0 of 0.\n");
-            EXPECT_FALSE(r.counts.stopped);
-        } else {
-            EXPECT_EQ(r.log, "Error: directory is too deep: " + dir + "\n");
-            EXPECT_TRUE(r.counts.stopped);
         }
     }
 }

@@ -2,6 +2,7 @@
 // makes it, passed through a second handle that the entry may close as a
 // converter process closes its inherited one.
 #include "converter/converter_entry.h"
+#include "converter/pipeline.h"
 #include "platform/platform.h"
 #include "platform/process.h"
 #include "settings_block/settings_block.h"
@@ -113,27 +114,20 @@ TEST(ConverterEntry, LoadsTheJobAndWritesItsOutputIntoThePipe) {
     EXPECT_EQ(drain(*pipe), std::string("converting dir/page.html") + line_end);
 }
 
-TEST(ConverterEntry, AFailedConversionEndsWithStatusOne) {
-    PassedBlock b = make_block(ConversionOptions{});
-    FakeConversion fake;
-    fake.status = -1;
-    ::testing::internal::CaptureStdout();
-    auto status = run_converter_process(b.handle_text(), fake.function());
-    ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(status, 1);
-    EXPECT_EQ(fake.calls, 1);
-}
-
-TEST(ConverterEntry, NoPipeMeansNoRedirection) {
-    PassedBlock b = make_block(ConversionOptions{});
-    block::store_redirect_result(b.bytes(), 5);
-    FakeConversion fake;
-    ::testing::internal::CaptureStdout();
-    auto status = run_converter_process(b.handle_text(), fake.function());
-    std::string printed = ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(block::redirect_result(b.bytes()), 0);
-    EXPECT_EQ(printed, "converting page.html\n");
+// Without a pipe progress goes to standard output and no redirection is
+// reported; the conversion's result becomes the exit status.
+TEST(ConverterEntry, TheResultBecomesTheExitStatus) {
+    const std::pair<int, int> cases[] = {{0, exit_converted}, {-1, exit_failed}, {conversion_skipped, exit_skipped}};
+    for (auto [result, status] : cases) {
+        PassedBlock b = make_block(ConversionOptions{});
+        block::store_redirect_result(b.bytes(), 5);
+        FakeConversion fake;
+        fake.status = result;
+        ::testing::internal::CaptureStdout();
+        EXPECT_EQ(run_converter_process(b.handle_text(), fake.function()), status);
+        EXPECT_EQ(::testing::internal::GetCapturedStdout(), "converting page.html\n");
+        EXPECT_EQ(block::redirect_result(b.bytes()), 0);
+    }
 }
 
 TEST(ConverterEntry, APipeThatCannotBeAttachedEndsSilentlyWithStatusOne) {
@@ -143,32 +137,6 @@ TEST(ConverterEntry, APipeThatCannotBeAttachedEndsSilentlyWithStatusOne) {
     EXPECT_EQ(run_converter_process(b.handle_text(), fake.function()), 1);
     EXPECT_EQ(fake.calls, 0);
     EXPECT_NE(block::redirect_result(b.bytes()), 0);
-}
-
-TEST(ConverterEntry, RefusedBlocksAreLeftUntouched) {
-    struct Case {
-        const char* name;
-        void (*spoil)(std::span<unsigned char>);
-    };
-    const Case cases[] = {
-        {"version 9", [](std::span<unsigned char> b) { b[4] = 9; }},
-        {"version 11", [](std::span<unsigned char> b) { b[4] = 11; }},
-        {"another mapping handle", [](std::span<unsigned char> b) { b[16] ^= 0x40; }},
-        {"wrong magic", [](std::span<unsigned char> b) { b[0] = 'T'; }},
-        {"extra data past the mapping",
-         [](std::span<unsigned char> b) { b[696 + 7] = 0x01; }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        PassedBlock b = make_block(ConversionOptions{});
-        block::store_redirect_result(b.bytes(), 5);
-        c.spoil(b.bytes());
-        std::vector<unsigned char> before(b.bytes().begin(), b.bytes().end());
-        FakeConversion fake;
-        EXPECT_EQ(run_converter_process(b.handle_text(), fake.function()), std::nullopt);
-        EXPECT_EQ(fake.calls, 0);
-        EXPECT_TRUE(std::equal(before.begin(), before.end(), b.bytes().begin()));
-    }
 }
 
 TEST(ConverterEntry, HandleTextsThatNameNoBlock) {

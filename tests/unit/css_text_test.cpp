@@ -86,63 +86,6 @@ TEST(CssTextTest, OutsideUtf8OnlyReferencesToAsciiAreDecoded) {
     }
 }
 
-TEST(CssTextTest, StringsEscapeWhatCouldEndThemOrTheStyleElement) {
-    const Conversion cases[] = {
-        {"Arial", "\"Arial\""},
-        {"", "\"\""},
-        {"x\"y", "\"x\\22 y\""},
-        {"a\\b", "\"a\\5c b\""},
-        {"1\n2\r3\f4", "\"1\\a 2\\d 3\\c 4\""},
-        {"</style>", "\"\\3c /style>\""},
-        {"\" a", "\"\\22  a\""},
-        // Kept as they are: inside a string they cannot act.
-        {"it's", "\"it's\""},
-        {"tab\there", "\"tab\there\""},
-        {";} body{x", "\";} body{x\""},
-        {"caf\xC3\xA9", "\"caf\xC3\xA9\""},
-    };
-    for (const Conversion& c : cases) {
-        SCOPED_TRACE(std::string(c.value));
-        std::string css = "font-family:";
-        css::append_string(css, c.value);
-        EXPECT_EQ(css, "font-family:" + std::string(c.expected));
-    }
-}
-
-TEST(CssTextTest, IdentifierSequences) {
-    const struct {
-        std::string_view text;
-        bool identifiers;
-    } cases[] = {
-        {"Arial", true},
-        {"Times New Roman", true},
-        {"sans-serif", true},
-        {"-moz-fixed", true},
-        {"--x", true},
-        {"_private", true},
-        {"Caf\xC3\xA9", true},
-        {"a1-b_2", true},
-        {"  Arial  ", true},
-        {"Times\tNew\nRoman", true},
-        {"", false},
-        {"   ", false},
-        {"Wingdings 2", false},
-        {"2x", false},
-        {"-", false},
-        {"-1", false},
-        {"a;b", false},
-        {"a.b", false},
-        {"\"Arial\"", false},
-        {"a\\b", false},
-        {"x}", false},
-        {"Arial, Helvetica", false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.text));
-        EXPECT_EQ(css::is_identifier_sequence(c.text), c.identifiers);
-    }
-}
-
 TEST(CssTextTest, BackgroundUrls) {
     const Conversion cases[] = {
         {"paper.png", "url(\"paper.png\")"},

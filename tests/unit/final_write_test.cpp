@@ -28,46 +28,11 @@ protected:
     HeadTexts head;
 };
 
-TEST_F(FinalWriteTest, InsertsHeadTextsThenStyleElementInOrder) {
-    out.reset();
-    out.append("<html>\n<head>\n");
-    out.mark_head_position();
-    out.append("<title>T</title>\n");
-    out.mark_title_end();
-    out.mark_style_position();
-    out.append("</head>\n<body>x</body>\n");
-    head.charset_declaration = "<meta charset=\"utf-8\">\n";
-    head.viewport_element = "<meta name=\"viewport\" content=\"width=device-width\">\n";
-    std::string style = ".quorlix_1{color:red;}\n";
-    EXPECT_EQ(write(style),
-              "<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
-              "<meta name=\"viewport\" content=\"width=device-width\">\r\n"
-              "<title>T</title>\r\n<style>\r\n.quorlix_1{color:red;}\r\n</style>\r\n"
-              "</head>\r\n<body>x</body>\r\n");
-    EXPECT_FALSE(head.charset_declaration.has_value());
-    EXPECT_EQ(log.text(), "");
-}
-
-TEST_F(FinalWriteTest, TitleEndServesWhenNoStylePositionWasRecorded) {
-    out.reset();
-    out.append("<title>T</title>\n");
-    out.mark_title_end();
-    out.append("<p>x</p>");
-    std::string style = ".a{b:c;}\n";
-    EXPECT_EQ(write(style), "<title>T</title>\r\n<style>\r\n.a{b:c;}\r\n</style>\r\n<p>x</p>");
-}
-
 TEST_F(FinalWriteTest, WithoutHeadPositionTheHeldTextsAreNotWritten) {
     out.reset();
     out.append("<p>x</p>\n");
     head.charset_declaration = "<meta charset=\"utf-8\">\n";
     EXPECT_EQ(write({}), "<p>x</p>\r\n");
-}
-
-TEST_F(FinalWriteTest, NoStyleNeedsNoTitle) {
-    out.reset();
-    out.append(std::string("a\0b\n", 4));
-    EXPECT_EQ(write({}), std::string("a\0b\r\n", 5));
 }
 
 TEST_F(FinalWriteTest, StyleWithoutTitleOrPositionFails) {
@@ -94,16 +59,6 @@ TEST_F(FinalWriteTest, InsertionBeforeTheHeadTextsIsAnInternalError) {
     EXPECT_THROW(write(style), FileAbandoned);
     EXPECT_NE(log.text().find("Error: Internal error: Computation error (negative offset).\n"),
               std::string::npos);
-}
-
-TEST_F(FinalWriteTest, AFailedWriteIsReported) {
-    testing::write_file(dir.file("in"), "x");
-    platform::File read_only = platform::open_for_reading(dir.file("in"));
-    TextWriter writer(read_only);
-    out.reset();
-    out.append(std::string(300000, 'p'));
-    EXPECT_THROW(write_document(writer, out, head, {}, nullptr, diagnostics), FileAbandoned);
-    EXPECT_NE(log.text().find("Error: Error writing to output file.\n"), std::string::npos);
 }
 
 }  // namespace

@@ -48,29 +48,6 @@ TEST(LineNumbers, CountEveryNewlineOnceAcrossBufferRefills) {
     }
 }
 
-TEST(LineNumbers, TextRunsLongerThanTheBufferPassThroughWhole) {
-    ConversionOptions options;
-    options.verbose = false;
-    for (const char* line_end : {"\n", "\r\n"}) {
-        // Text without a tag over several buffers, once with a NUL and a
-        // lone ">" in it, then a warning on the line after it.
-        std::string run;
-        for (int i = 1; i <= 3000; ++i) {
-            run += "plain text, line " + std::to_string(i) + (i == 1500 ? std::string("\0>", 2) : "") + line_end;
-        }
-        std::string page = "<p>" + run + "<a name=\"w\">x</a></p>" + line_end;
-        auto result = testing::convert_text(page, options);
-        EXPECT_EQ(result.status, 0) << result.log;
-        EXPECT_EQ(lines_in(result.log), std::vector<int>{3001}) << result.log;
-        std::string expected_run = run;
-        if (std::string_view(line_end) == "\n") {
-            expected_run.clear();
-            for (char c : run) expected_run += c == '\n' ? std::string("\r\n") : std::string(1, c);
-        }
-        EXPECT_EQ(result.output, "<p>" + expected_run + "<a id=\"w\">x</a></p>\r\n");
-    }
-}
-
 TEST(LineNumbers, NewlinesAreCountedExactlyAtAnyLengthAndOffset) {
     // Bytes close to a line feed in every bit: 0x0a with the top bit set,
     // with one bit off, NUL and 0xff.

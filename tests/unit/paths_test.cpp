@@ -41,49 +41,6 @@ TEST(JoinPath, JoinsAsTheSiteWalkAndPipelineExpect) {
     }
 }
 
-TEST(DirectoryOf, FindsTheDirectoryPart) {
-    const struct {
-        PathStyle style;
-        const char* path;
-        const char* directory;
-    } cases[] = {
-        {PathStyle::windows, "C:\\web\\page.html", "C:\\web"},
-        {PathStyle::windows, "C:\\page.html", "C:"},
-        {PathStyle::windows, "C:page.html", "C:"},
-        {PathStyle::windows, "page.html", ""},
-        {PathStyle::windows, "web/sub/page.html", "web/sub"},
-        {PathStyle::windows, "\\page.html", ""},  // the first character is never a separator
-        {PathStyle::windows, "C:", ""},           // a colon at the end gives nothing
-        {PathStyle::posix, "/srv/www/page.html", "/srv/www"},
-        {PathStyle::posix, "/page.html", "/"},
-        {PathStyle::posix, "page.html", ""},
-        {PathStyle::posix, "a:b.html", ""},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(directory_of(c.path, c.style), c.directory) << c.path;
-    }
-}
-
-TEST(BaseNameOf, TakesTheTextAfterTheLastSeparator) {
-    const struct {
-        PathStyle style;
-        const char* path;
-        const char* base;
-    } cases[] = {
-        {PathStyle::windows, "C:\\web\\page.html", "page.html"},
-        {PathStyle::windows, "C:page.html", "page.html"},
-        {PathStyle::windows, "web/page.html", "page.html"},
-        {PathStyle::windows, "web\\", ""},
-        {PathStyle::windows, "page.html", "page.html"},
-        {PathStyle::posix, "/srv/www/page.html", "page.html"},
-        {PathStyle::posix, "a:b.html", "a:b.html"},
-        {PathStyle::posix, "dir/", ""},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(base_name_of(c.path, c.style), c.base) << c.path;
-    }
-}
-
 // A stand-in for the file system: names that exist, and an optional error.
 struct FakeFiles {
     std::set<std::string> existing;

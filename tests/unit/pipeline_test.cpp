@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <iterator>
 #include <optional>
 
 #ifndef _WIN32
@@ -15,28 +14,11 @@
 #include <unistd.h>
 #endif
 
-
 namespace quorlix {
 namespace {
 
 using testing::ScratchDir;
 namespace fs = std::filesystem;
-
-TEST(Pipeline, ConvertsWithCrLfAndKeepsTheOriginalAsBackup) {
-    auto result = testing::convert_text("<p>a</p>\n<p>b</p>\n");
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.output, "<p>a</p>\r\n<p>b</p>\r\n");
-    EXPECT_FALSE(result.temporary_left);
-}
-
-TEST(Pipeline, AFileThatIsTooBigForOneBufferConvertsWhole) {
-    std::string big;
-    for (int i = 0; i < 20000; ++i) big += "<p>line " + std::to_string(i) + "</p>\r\n";
-    big += "<!--" + std::string(100000, '-') + " -->\r\n";
-    auto result = testing::convert_text(big);
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.output, big);
-}
 
 #ifndef _WIN32
 TEST(Pipeline, TheConvertedPageKeepsItsPermissionBits) {
@@ -55,54 +37,6 @@ TEST(Pipeline, TheConvertedPageKeepsItsPermissionBits) {
 }
 
 #endif
-
-TEST(Pipeline, AnOutputDirectoryThatDoesNotExistRefusesTheTemporaryFile) {
-    ScratchDir dir;
-    std::string page = dir.file("page.html");
-    testing::write_file(page, "<p>x</p>\n");
-    ConversionOptions options;
-    options.output_dir = dir.file("missing");
-    StringSink log;
-    Diagnostics diagnostics(options, log, log);
-    EXPECT_EQ(convert_file(page, options, diagnostics), -1);
-    EXPECT_EQ(log.text(), "quorlix: Error: cannot create temporary filename for " + page +
-                              ": No such file or directory\n");
-    EXPECT_EQ(testing::read_file(page), "<p>x</p>\n");
-}
-
-TEST(Pipeline, AMissingInputCannotBeOpened) {
-    ScratchDir dir;
-    ConversionOptions options;
-    StringSink log;
-    Diagnostics diagnostics(options, log, log);
-    std::string missing = dir.file("missing.html");
-    EXPECT_EQ(convert_file(missing, options, diagnostics), -1);
-    EXPECT_EQ(log.text(), "quorlix: Error: cannot open " + missing + ": No such file or directory\n");
-    EXPECT_TRUE(testing::temporary_files_in(dir.path()).empty());
-}
-
-TEST(Pipeline, OutputDirectoryModeNeedsAFileName) {
-    ConversionOptions options;
-    options.output_dir = "out";
-    Result<ConversionNames> names = derive_names("site/", options);
-    ASSERT_FALSE(names.ok());
-    EXPECT_EQ(names.message(), "missing filename in target.\n");
-}
-
-TEST(Pipeline, NamesOfOneConversion) {
-    ConversionOptions options;
-    const char s = platform::path_separator;
-    Result<ConversionNames> names = derive_names(std::string("web") + s + "page.html", options);
-    ASSERT_TRUE(names.ok());
-    EXPECT_EQ(names->target, std::string("web") + s + "page.html");
-    EXPECT_EQ(names->temporary, std::string("web") + s + "qlxXXXXXX");
-    EXPECT_EQ(names->backup, std::string("web") + s + "page.html.bak");
-    options.output_dir = "out";
-    names = derive_names(std::string("web") + s + "page.html", options);
-    ASSERT_TRUE(names.ok());
-    EXPECT_EQ(names->target, std::string("out") + s + "page.html");
-    EXPECT_EQ(names->temporary, std::string("out") + s + "qlxXXXXXX");
-}
 
 TEST(Pipeline, AFailedBackupKeepsTheOriginalAndTheConvertedFile) {
     ScratchDir dir;
@@ -149,24 +83,6 @@ TEST(Pipeline, AFailedRenameSaysWhereBothFilesAre) {
                                       "\nThe converted file can be found at " + names.temporary +
                                       ".\nYou will have to rename it back to the correct name yourself.");
     EXPECT_EQ(log.text(), "") << "the report is the caller's";
-}
-
-TEST(Pipeline, ABackupIsMadeBesideThePageAndNeverReplacesAnother) {
-    ScratchDir dir;
-    std::string page = dir.file("page.html"), backup = dir.file("page.html.bak");
-    testing::write_file(page, "current");
-    ASSERT_TRUE(platform::make_backup(page, backup));
-    EXPECT_EQ(testing::read_file(page), "current");
-    EXPECT_EQ(testing::read_file(backup), "current");
-    // Replacing the page afterwards does not change the backup.
-    testing::write_file(dir.file("qlx00001a"), "converted");
-    ASSERT_TRUE(platform::replace_file(dir.file("qlx00001a"), page));
-    EXPECT_EQ(testing::read_file(page), "converted");
-    EXPECT_EQ(testing::read_file(backup), "current");
-    // A second backup would lose the first one, the original.
-    EXPECT_FALSE(platform::make_backup(page, backup));
-    EXPECT_EQ(testing::read_file(backup), "current");
-    EXPECT_TRUE(testing::temporary_files_in(dir.path()).empty());
 }
 
 // A progress stream that, once the page has been opened and is being
@@ -240,7 +156,6 @@ TEST(Pipeline, PagesThatAreHtml5AlreadyAreRecognised) {
     } cases[] = {
         {"<!DOCTYPE html>\n<html>", true},
         {"<!doctype HTML>", true},
-        {"<!DOCTYPE html >", true},
         {"\xEF\xBB\xBF<!DOCTYPE html>", true},
         {" \r\n\t<!-- made by hand -->\n<!---->  <!DOCTYPE html>", true},
         {"<!DOCTYPE html SYSTEM \"about:legacy-compat\">", true},
@@ -249,10 +164,8 @@ TEST(Pipeline, PagesThatAreHtml5AlreadyAreRecognised) {
         {"<?xml version=\"1.0\"?>\n<!DOCTYPE html>", false},
         {"<!DOCTYPE html SYSTEM \"about:legacy-compat'>", false},
         {"<!DOCTYPE htmlx>", false},
-        {"<!DOCTYPEhtml>", false},
         {"<!DOCTYPE html", false},
         {"<!-- never closed <!DOCTYPE html>", false},
-        {"<p>no doctype</p>", false},
         {"", false},
         {"x<!DOCTYPE html>", false},
     };
@@ -274,33 +187,6 @@ struct PageRun {
     }
 };
 
-TEST(Pipeline, AConvertedPageIsSkippedOnTheNextRunAndItsBackupKept) {
-    const std::string original = "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" "
-                                 "\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd\">\n<p>a</p>\n";
-    PageRun run;
-    testing::write_file(run.page, original);
-    ConversionOptions options;
-    ASSERT_EQ(run.convert(options), 0) << run.log.text();
-    const std::string converted = testing::read_file(run.page);
-    EXPECT_EQ(converted, "<!DOCTYPE html>\r\n<p>a</p>\r\n");
-
-    EXPECT_EQ(run.convert(options), conversion_skipped);
-    EXPECT_EQ(run.log.text(), run.page + "... Skipped, already HTML5.\n");
-    EXPECT_EQ(testing::read_file(run.page), converted);
-    EXPECT_EQ(testing::read_file(run.page + ".bak"), original);
-
-    // --force converts it, but the original in the backup is not given up.
-    options.force = true;
-    EXPECT_EQ(run.convert(options), -1);
-    EXPECT_NE(run.log.text().find("page.html.bak already exists and differs"), std::string::npos);
-    EXPECT_EQ(testing::read_file(run.page + ".bak"), original);
-    EXPECT_EQ(testing::read_file(run.page), converted);
-    options.no_backup = true;
-    EXPECT_EQ(run.convert(options), 0) << run.log.text();
-    EXPECT_EQ(testing::read_file(run.page + ".bak"), original);
-    EXPECT_TRUE(testing::temporary_files_in(run.dir.path()).empty());
-}
-
 TEST(Pipeline, ABackupThatIsACopyOfThePageMakesRoomForTheNewOne) {
     PageRun run;
     testing::write_file(run.page, "<p>a</p>\n");
@@ -308,36 +194,6 @@ TEST(Pipeline, ABackupThatIsACopyOfThePageMakesRoomForTheNewOne) {
     ASSERT_EQ(run.convert(ConversionOptions{}), 0) << run.log.text();
     EXPECT_EQ(testing::read_file(run.page + ".bak"), "<p>a</p>\n");
     EXPECT_EQ(testing::read_file(run.page), "<p>a</p>\r\n");
-}
-
-TEST(Pipeline, ADryRunPrintsWhatARealRunWouldAndChangesNothing) {
-    const struct {
-        const char* name;
-        std::string input;
-        int status;
-    } cases[] = {
-        {"converted", "<p>a</p>\n", 0},
-        {"refused", "<marquee>a</marquee>\n", -1},
-        {"HTML5 already", "<!DOCTYPE html>\n", conversion_skipped},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        PageRun dry, real;
-        testing::write_file(dry.page, c.input);
-        testing::write_file(real.page, c.input);
-        ConversionOptions options;
-        options.dry_run = true;
-        EXPECT_EQ(dry.convert(options), c.status);
-        EXPECT_EQ(real.convert(ConversionOptions{}), c.status);
-        auto without_dir = [](std::string text, const std::string& dir) {
-            for (std::size_t at; (at = text.find(dir)) != std::string::npos;) text.erase(at, dir.size());
-            return text;
-        };
-        EXPECT_EQ(without_dir(dry.log.text(), dry.dir.path().string()),
-                  without_dir(real.log.text(), real.dir.path().string()));
-        EXPECT_EQ(testing::read_file(dry.page), c.input);
-        EXPECT_EQ(std::distance(fs::directory_iterator(dry.dir.path()), fs::directory_iterator()), 1);
-    }
 }
 
 TEST(Pipeline, ADirectoryNamedAsAPageIsReportedAsOne) {
@@ -395,17 +251,6 @@ TEST(Pipeline, TheConvertedPageKeepsItsOwnerWhenRunAsRoot) {
     EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 #endif
-
-TEST(Pipeline, TemporaryFilesAreCreatedExclusively) {
-    ScratchDir dir;
-    std::string first = dir.file("qlxXXXXXX"), second = first;
-    platform::File a(create_temp_file(first));
-    platform::File b(create_temp_file(second));
-    ASSERT_TRUE(a.is_open());
-    ASSERT_TRUE(b.is_open());
-    EXPECT_NE(first, second);
-    EXPECT_EQ(first.size(), dir.file("qlx01234a").size());
-}
 
 }  // namespace
 }  // namespace quorlix
