@@ -46,8 +46,6 @@ public:
 
     // Fatal errors during a conversion; none of them returns.
     [[noreturn]] void fatal_error(std::string_view message, std::string_view detail = {});
-    // The rewriter's name for fatal_error without a detail.
-    [[noreturn]] void error_plain(std::string_view message) { fatal_error(message); }
     [[noreturn]] void error_no_memory(std::string_view detail = {});
     [[noreturn]] void error_internal(std::string_view detail);
     [[noreturn]] void error_null_pointer();

@@ -7,7 +7,7 @@ namespace quorlix {
 namespace {
 
 void write_checked(TextWriter& file, std::string_view text, Diagnostics& diagnostics) {
-    if (!file.write(text.data(), text.size())) diagnostics.error_plain(messages::write_error);
+    if (!file.write(text.data(), text.size())) diagnostics.fatal_error(messages::write_error);
 }
 
 }  // namespace
@@ -34,7 +34,7 @@ void write_document(TextWriter& file, const OutputBuffer& out, HeadTexts& head,
     if (!style_text.empty()) {
         std::uint64_t insertion = out.style_position() != 0 ? out.style_position()
                                                             : out.title_end_position();
-        if (insertion == 0) diagnostics.error_plain(messages::missing_title);
+        if (insertion == 0) diagnostics.fatal_error(messages::missing_title);
         if (insertion < written) diagnostics.error_internal(messages::negative_offset);
         write_checked(file, document.substr(written, insertion - written), diagnostics);
         write_checked(file, "<style>\n", diagnostics);
@@ -49,7 +49,7 @@ void write_document(TextWriter& file, const OutputBuffer& out, HeadTexts& head,
     } else {
         write_checked(file, rest, diagnostics);
     }
-    if (!file.flush()) diagnostics.error_plain(messages::write_error);
+    if (!file.flush()) diagnostics.fatal_error(messages::write_error);
 }
 
 }  // namespace quorlix

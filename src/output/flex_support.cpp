@@ -14,9 +14,9 @@ int StateStack::pop() {
 void report_flex_failure(Diagnostics& diagnostics, const FlexFailure& failure) {
     std::string_view message = failure.message != nullptr ? failure.message : "";
     auto says = [&](std::string_view words) { return message.find(words) != std::string_view::npos; };
-    if (says("end of buffer missed")) diagnostics.error_plain(messages::pointer_past_end);
-    if (says("input buffer overflow") || says("enlarge")) diagnostics.error_plain(messages::input_buffer_overflow);
-    if (says("no action found")) diagnostics.error_plain(messages::no_action_found);
+    if (says("end of buffer missed")) diagnostics.fatal_error(messages::pointer_past_end);
+    if (says("input buffer overflow") || says("enlarge")) diagnostics.fatal_error(messages::input_buffer_overflow);
+    if (says("no action found")) diagnostics.fatal_error(messages::no_action_found);
     if (says("out of dynamic memory") || says("out of memory")) diagnostics.error_no_memory();
     diagnostics.error_internal(message);
 }

@@ -20,18 +20,18 @@ void TablePass::route_text(std::string_view text, int offset) {
             return;
         }
     }
-    if (!file_.write(text.data(), text.size())) diagnostics_.error_plain(messages::write_error);
+    if (!file_.write(text.data(), text.size())) diagnostics_.fatal_error(messages::write_error);
 }
 
 void TablePass::table_open() {
-    if (depth_ + 1 >= max_depth) diagnostics_.error_plain(messages::tables_too_deep);
+    if (depth_ + 1 >= max_depth) diagnostics_.fatal_error(messages::tables_too_deep);
     Table& table = tables_[++depth_];
     table.in_tfoot = false;
     table.footer.reset();
 }
 
 void TablePass::table_close() {
-    if (depth_ < 0) diagnostics_.error_plain(messages::table_end_without_table);
+    if (depth_ < 0) diagnostics_.fatal_error(messages::table_end_without_table);
     Table& table = tables_[depth_];
     if (table.footer.has_content()) route_text(table.footer.view(), -1);
     table.footer.reset();
@@ -40,12 +40,12 @@ void TablePass::table_close() {
 }
 
 void TablePass::tfoot_open() {
-    if (depth_ < 0) diagnostics_.error_plain(messages::tfoot_outside_table);
+    if (depth_ < 0) diagnostics_.fatal_error(messages::tfoot_outside_table);
     tables_[depth_].in_tfoot = true;
 }
 
 void TablePass::tfoot_close() {
-    if (depth_ < 0 || !tables_[depth_].in_tfoot) diagnostics_.error_plain(messages::tfoot_end_without_tfoot);
+    if (depth_ < 0 || !tables_[depth_].in_tfoot) diagnostics_.fatal_error(messages::tfoot_end_without_tfoot);
     tables_[depth_].in_tfoot = false;
 }
 

@@ -99,7 +99,7 @@ void renamed_compact(Document& d) {
 }
 
 void anchor_id(Document& d, std::string_view text) {
-    if (d.element.id_seen) d.diagnostics.error_plain(messages::more_than_one_id);
+    if (d.element.id_seen) d.diagnostics.fatal_error(messages::more_than_one_id);
     d.out.append(text);
     d.element.id_seen = true;
     d.set_identifier_capture(true);
@@ -107,7 +107,7 @@ void anchor_id(Document& d, std::string_view text) {
 }
 
 void anchor_name(Document& d, std::string_view text) {
-    if (d.element.name_seen) d.diagnostics.error_plain(messages::more_than_one_name);
+    if (d.element.name_seen) d.diagnostics.fatal_error(messages::more_than_one_name);
     d.save_quote(text.back());
     d.push_echo(d.element.name_value);
 }

@@ -57,7 +57,7 @@ void ElementState::write_id_from_name(OutputBuffer& out, Diagnostics& diagnostic
         out.append_char('"');
         return;
     }
-    if (id_value.view() != name_value.view()) diagnostics.error_plain(messages::name_id_differ);
+    if (id_value.view() != name_value.view()) diagnostics.fatal_error(messages::name_id_differ);
 }
 
 }  // namespace quorlix

@@ -6,7 +6,7 @@
 namespace quorlix::rules {
 
 void begin_form(Document& d, std::string_view text) {
-    if (d.forms.form_open) d.diagnostics.error_plain(messages::nested_form);
+    if (d.forms.form_open) d.diagnostics.fatal_error(messages::nested_form);
     d.forms.form_open = true;
     begin_copied_tag(d, text);
 }
@@ -28,7 +28,7 @@ bool read_form_accept(Document& d, std::string_view text) {
 
 void end_form(Document& d, std::string_view text) {
     d.out.append(text);
-    if (!d.forms.form_open) d.diagnostics.error_plain(messages::form_without_form);
+    if (!d.forms.form_open) d.diagnostics.fatal_error(messages::form_without_form);
     d.forms.form_accept.reset();
     d.forms.form_open = false;
     d.forms.is_file_input = false;

@@ -22,7 +22,7 @@ FramesetRecord& parent(Document& d) {
     return d.framesets.stack[d.framesets.stack.size() - 2];
 }
 
-[[noreturn]] void too_many_children(Document& d) { d.diagnostics.error_plain(messages::too_many_frames); }
+[[noreturn]] void too_many_children(Document& d) { d.diagnostics.fatal_error(messages::too_many_frames); }
 
 // Writes the record's next item when it is a row wrapper.
 void emit_structural_item(Document& d, FramesetRecord& r) {
@@ -64,7 +64,7 @@ std::string sized_class(Document& d, const char* first, const std::string& size,
 }  // namespace
 
 void begin_frameset(Document& d) {
-    if (d.head_tags.body_seen) d.diagnostics.error_plain(messages::body_before_frameset);
+    if (d.head_tags.body_seen) d.diagnostics.fatal_error(messages::body_before_frameset);
     d.begin_element();
     d.framesets.stack.emplace_back();
     if (d.framesets.stack.size() == 1) {
@@ -81,7 +81,7 @@ void begin_frameset(Document& d) {
 void begin_size_list(Document& d, std::string_view text, bool rows) {
     SizeList& list = rows ? d.framesets.rows : d.framesets.cols;
     if (!list.empty()) {
-        d.diagnostics.error_plain(rows ? messages::more_than_one_rows : messages::more_than_one_cols);
+        d.diagnostics.fatal_error(rows ? messages::more_than_one_rows : messages::more_than_one_cols);
     }
     list.clear();
     d.framesets.current_list = &list;
@@ -166,7 +166,7 @@ void build_frameset_layout(Document& d) {
 }
 
 void end_frameset(Document& d) {
-    if (d.framesets.stack.empty()) d.diagnostics.error_plain(messages::frameset_without_frameset);
+    if (d.framesets.stack.empty()) d.diagnostics.fatal_error(messages::frameset_without_frameset);
     FramesetRecord& r = d.framesets.stack.back();
     // Fewer children than cells: close the row wrapper that is still open,
     // so that the page's divs stay balanced.
@@ -182,7 +182,7 @@ void end_frameset(Document& d) {
 }
 
 void begin_frame(Document& d) {
-    if (d.framesets.stack.empty()) d.diagnostics.error_plain(messages::frame_outside_frameset);
+    if (d.framesets.stack.empty()) d.diagnostics.fatal_error(messages::frame_outside_frameset);
     d.begin_element();
     FramesetRecord& r = top(d);
     emit_structural_item(d, r);

@@ -1,6 +1,6 @@
 #include "rewriter/head_rules.h"
 
-#include "base/paths.h"
+#include "base/text.h"
 #include "rewriter/rule_actions.h"
 
 namespace quorlix::rules {

@@ -74,7 +74,7 @@ void cdata_marker(Document& d, std::string_view text, bool opens, bool kept) {
 
 bool embedded_end_tag(Document& d, std::string_view text, const char* element) {
     if (d.markup.cdata_open) {
-        d.diagnostics.error_plain(std::string("The CDATA section of a <") + element + "> element contains </" +
+        d.diagnostics.fatal_error(std::string("The CDATA section of a <") + element + "> element contains </" +
                                   element + ", where HTML5 would end the element");
     }
     d.out.append(text);

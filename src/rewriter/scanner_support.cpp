@@ -33,7 +33,7 @@ std::size_t scanner_read(Document& document, char* buffer, std::size_t size,
     lines.refilling = true;
     ++lines.refills;
     long n = document.input->read(buffer, size);
-    if (n < 0) document.diagnostics.error_plain(messages::read_error);
+    if (n < 0) document.diagnostics.fatal_error(messages::read_error);
     lines.refilling = false;
     lines.newlines_read += count_newlines(buffer, static_cast<std::size_t>(n));
     return static_cast<std::size_t>(n);

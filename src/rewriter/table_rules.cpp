@@ -149,7 +149,7 @@ bool is_header_cell(const Document& d) { return d.tables.header_cell; }
 
 bool cell_scope(Document& d) {
     if (d.tables.header_cell) return true;
-    if (!d.options.delete_td_scope) d.diagnostics.error_plain(messages::td_scope);
+    if (!d.options.delete_td_scope) d.diagnostics.fatal_error(messages::td_scope);
     return false;
 }
 

@@ -21,7 +21,7 @@ void StyleRegistry::release_class_names() {
 
 std::string_view StyleRegistry::next_class_name() {
     ++class_counter_;
-    if (class_counter_ >= class_limit) diagnostics_.error_plain(messages::too_many_classes);
+    if (class_counter_ >= class_limit) diagnostics_.fatal_error(messages::too_many_classes);
     class_name_.resize(prefix_.size());
     class_name_ += std::to_string(class_counter_);
     return class_name_;

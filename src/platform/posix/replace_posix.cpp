@@ -26,7 +26,10 @@ bool copy_file(const std::string& original, const std::string& path) {
     for (;;) {
         long n = in.read(buffer.data(), buffer.size());
         if (n < 0) break;
-        if (n == 0) return out.sync() && out.close();
+        if (n == 0) {
+            if (out.sync() && out.close()) return true;
+            break;  // a copy that may not be on the disk is no backup
+        }
         if (!out.write_all(buffer.data(), static_cast<std::size_t>(n))) break;
     }
     out.close();

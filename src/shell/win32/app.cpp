@@ -1,6 +1,7 @@
 #include "shell/win32/app.h"
 
 #include "converter/converter_entry.h"
+#include "platform/process.h"
 #include "platform/win32/wide_names.h"
 #include "shell/win32/resource_ids.h"
 #include "shell/win32/texts.h"
@@ -21,20 +22,6 @@ void show_error_box(HWND owner, const char* text) {
 }
 
 void show_out_of_memory_box(HWND owner) { show_error_box(owner, texts::insufficient_memory); }
-
-std::optional<std::string> get_program_path(const char* fallback) {
-    try {
-        // In UTF-8, as every name inside the program.
-        std::vector<wchar_t> buffer(32768);
-        DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length != 0 && length < buffer.size()) {
-            return platform::to_utf8(std::wstring_view(buffer.data(), length));
-        }
-        if (fallback != nullptr && *fallback != '\0') return std::string(fallback);
-    } catch (const std::bad_alloc&) {
-    }
-    return std::nullopt;
-}
 
 namespace {
 
@@ -213,8 +200,10 @@ int program_entry(HINSTANCE instance, const char* argument_text, int show_comman
     App app;
     app.instance = instance;
     app.main_thread_id = ::GetCurrentThreadId();
-    std::optional<std::string> path =
-        get_program_path(__argv != nullptr && __argc > 0 ? __argv[0] : nullptr);
+    std::optional<std::string> path = platform::executable_path();
+    if (!path && __argv != nullptr && __argc > 0 && __argv[0] != nullptr && *__argv[0] != '\0') {
+        path = __argv[0];
+    }
     if (!path) {
         show_error_box(nullptr, texts::unexpected_startup_error);
         return 1;

@@ -41,9 +41,6 @@ void show_out_of_memory_box(HWND owner);
 // the exit status.
 int program_entry(HINSTANCE instance, const char* argument_text, int show_command);
 
-// The executable's path; fallback when the system cannot give it.
-std::optional<std::string> get_program_path(const char* fallback);
-
 // The window thread from the main window class on: registers it, creates
 // and shows the main window and runs the message loop until the window is
 // destroyed. The calling thread becomes the window thread. Returns the exit

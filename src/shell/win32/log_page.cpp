@@ -2,6 +2,7 @@
 // conversion run with its Abort button, and Save log once the run is over.
 // The run's worker thread hands every piece of log text to the page with
 // SendMessageA, so the window thread does all the appending.
+#include "platform/files.h"
 #include "shell/win32/app.h"
 #include "shell/win32/resource_ids.h"
 #include "shell/win32/texts.h"
@@ -165,10 +166,6 @@ void save_log(HWND page) {
     }
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 }  // namespace
 
 void append_to_log(HWND edit, const char* text) {
@@ -194,7 +191,7 @@ const char* write_log_file(HWND edit, const char* path) {
     if (got == 0) return texts::log_unreadable;
     text.resize(static_cast<std::size_t>(got));
 
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "wb"));
+    platform::OwnedStream file = platform::create_log_file(path);
     // Not silently: the user must not take the log for saved.
     if (!file) return texts::log_write_error;
     bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
