@@ -1,4 +1,5 @@
-// The parts of platform.h that are the same on every platform.
+// The parts of platform.h and files.h that are the same on every platform.
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/process.h"
 
@@ -39,6 +40,28 @@ bool make_directories(const std::string& path) {
         if (!(parent.size() == 2 && parent[1] == ':') && !make_directories(parent)) return false;
     }
     return make_directory(path.substr(0, end)) && is_directory(path);
+}
+
+bool wildcard_match(std::string_view pattern, std::string_view name) {
+    // Iterative matching with one backtrack point for the last '*'.
+    std::size_t p = 0, n = 0;
+    std::size_t star = std::string_view::npos, star_n = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || ascii_fold(pattern[p]) == ascii_fold(name[n]))) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            star_n = n;
+        } else if (star != std::string_view::npos) {
+            p = star + 1;
+            n = ++star_n;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
 }
 
 }  // namespace quorlix::platform

@@ -1,5 +1,4 @@
 // The parts of process.h that are the same on every platform.
-#include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/process.h"
 
@@ -59,28 +58,6 @@ std::string command_line_for(const std::string& program, const std::string& argu
     line += ' ';
     line += argument;
     return line;
-}
-
-bool wildcard_match(std::string_view pattern, std::string_view name) {
-    // Iterative matching with one backtrack point for the last '*'.
-    std::size_t p = 0, n = 0;
-    std::size_t star = std::string_view::npos, star_n = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || ascii_fold(pattern[p]) == ascii_fold(name[n]))) {
-            ++p;
-            ++n;
-        } else if (p < pattern.size() && pattern[p] == '*') {
-            star = p++;
-            star_n = n;
-        } else if (star != std::string_view::npos) {
-            p = star + 1;
-            n = ++star_n;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
-    return p == pattern.size();
 }
 
 }  // namespace quorlix::platform
