@@ -47,6 +47,7 @@ void begin_fixed_element(Document& d, FixedElement element) {
 }
 
 void end_fixed_element(Document& d, std::string_view text) {
+    emit_xml_lang(d);
     const FixedElementInfo& e = info(d.obsolete.fixed);
     std::string_view vendor = d.options.standard_css_only ? std::string_view{} : e.vendor_declarations;
     d.element.write_fixed_class_attribute(d.out, d.styles.fixed_class(e.word, {e.declarations, vendor}));
@@ -54,6 +55,11 @@ void end_fixed_element(Document& d, std::string_view text) {
 }
 
 void end_empty_fixed_element(Document& d) { end_fixed_element(d, info(d.obsolete.fixed).empty_end); }
+
+void end_renamed_element(Document& d, std::string_view end) {
+    emit_xml_lang(d);
+    d.out.append(end);
+}
 
 void warn_replaced(Document& d) { d.diagnostics.warning_element_replaced(d.obsolete.old_element, d.obsolete.new_element); }
 

@@ -17,6 +17,19 @@ void write_rebuilt_tag(Document& d, std::string_view end) {
 
 }  // namespace
 
+void end_head_tag(Document& d, std::string_view text) {
+    end_converted_tag(d, text);
+    d.out.mark_head_position();
+}
+
+void end_empty_head(Document& d, std::string_view text) {
+    // The head's content goes between the start and end tags written here.
+    end_head_tag(d, ">");
+    d.out.mark_style_position();
+    d.out.append("</head>");
+    d.out.append(text.substr(text.find('>') + 1));
+}
+
 void begin_meta(Document& d) {
     d.head_tags.meta = HeadState::Meta{};
     d.begin_element();
@@ -65,6 +78,7 @@ void meta_charset_name(Document& d, std::string_view name) {
 }
 
 void end_meta(Document& d, std::string_view text) {
+    emit_xml_lang_into_tag(d);
     if (d.head_tags.meta.content_type) {
         // Before the head start tag the declaration takes the meta's place,
         // and then it must not be written a second time after <head>.
@@ -134,6 +148,7 @@ void end_link_relation(Document& d, std::string_view quote) {
 }
 
 void end_link(Document& d, std::string_view text) {
+    emit_xml_lang_into_tag(d);
     // rev="made" names the page's author; without a relation of its own (or
     // a meaning given by itemprop or property) a link has none in HTML5.
     if (!d.head_tags.link.relation_given) {

@@ -9,6 +9,11 @@
 
 namespace quorlix::rules {
 
+// ">" of the head start tag: the generated head content goes after it.
+void end_head_tag(Document& d, std::string_view text);
+// "<head/>": written as a start and an end tag, the head content between.
+void end_empty_head(Document& d, std::string_view text);
+
 void begin_meta(Document& d);
 // http-equiv="content-type": the meta becomes the character set declaration.
 void meta_content_type(Document& d);

@@ -55,8 +55,14 @@ void cdata_text(Document& d, std::string_view text) {
 }
 
 void begin_embedded_body(Document& d, std::string_view text) {
+    emit_xml_lang(d);
     d.out.append(text);
     d.markup.cdata_open = false;
+}
+
+void end_empty_embedded(Document& d, std::string_view end) {
+    emit_xml_lang(d);
+    d.out.append(end);
 }
 
 void cdata_marker(Document& d, std::string_view text, bool opens, bool kept) {
@@ -158,16 +164,25 @@ bool read_xml_lang_value(Document& d, std::string_view text) {
 
 void lang_attribute(Document& d) { d.markup.lang_given = true; }
 
-void emit_xml_lang(Document& d) {
+namespace {
+
+template <typename Buffer>
+void write_xml_lang(Document& d, Buffer& out) {
     if (d.markup.xml_lang_seen && !d.markup.lang_given) {
-        d.out.append(" lang=");
-        d.out.append_char(d.markup.xml_lang_quote);
-        d.out.append(d.markup.xml_lang.view());
-        d.out.append_char(d.markup.xml_lang_quote);
+        out.append(" lang=");
+        out.append_char(d.markup.xml_lang_quote);
+        out.append(d.markup.xml_lang.view());
+        out.append_char(d.markup.xml_lang_quote);
     }
     d.markup.xml_lang_seen = false;
     d.markup.lang_given = false;
 }
+
+}  // namespace
+
+void emit_xml_lang(Document& d) { write_xml_lang(d, d.out); }
+
+void emit_xml_lang_into_tag(Document& d) { write_xml_lang(d, d.element.tag); }
 
 bool read_copied_value(Document& d, std::string_view text) {
     d.out.append(text);

@@ -28,6 +28,8 @@ void cdata_text(Document& d, std::string_view text);
 
 // The ">" of a script or style start tag: no CDATA section is open yet.
 void begin_embedded_body(Document& d, std::string_view text);
+// "/>" of a script or style start tag: the end tag follows at once.
+void end_empty_embedded(Document& d, std::string_view end);
 // CDATA markers in a script or style body. A bare marker goes; a marker in a
 // comment of the body's language stays. Either way the section's state is
 // followed, so that an end tag of the body inside a section is refused
@@ -60,6 +62,8 @@ void end_empty_generic_tag(Document& d);
 void begin_xml_lang(Document& d, std::string_view text);
 bool read_xml_lang_value(Document& d, std::string_view text);
 void emit_xml_lang(Document& d);
+// The same for a tag rebuilt in the element's tag buffer (meta, link).
+void emit_xml_lang_into_tag(Document& d);
 // A lang attribute of the tag's own: xml:lang is not written as lang.
 void lang_attribute(Document& d);
 

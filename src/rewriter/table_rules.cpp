@@ -90,7 +90,7 @@ void table_rules(Document& d, std::string_view text, std::optional<TableRules> r
     end_converted_value(d, text);
 }
 
-void end_table(Document& d) {
+void end_table(Document& d, std::string_view end) {
     TableState::StartTag& t = d.tables.tag;
     ElementState& e = d.element;
     if (t.frame_seen && !t.border_seen) add_css(d, "border-width:thin;border-style:outset;");
@@ -126,7 +126,7 @@ void end_table(Document& d) {
             d.styles.add_group_rules(name, e.colgroup_css.view(), e.rowgroup_css.view());
         }
     }
-    d.out.append_char('>');
+    d.out.append(end);
     d.pop_echo();
 }
 

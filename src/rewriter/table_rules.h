@@ -25,7 +25,8 @@ void begin_table_border_color(Document& d, std::string_view text);
 void table_frame(Document& d, std::string_view text, TableFrame frame);
 // nullopt: an empty rules value, taken as no rules attribute.
 void table_rules(Document& d, std::string_view text, std::optional<TableRules> rules);
-void end_table(Document& d);
+// end: ">", or "></table>" for an empty-element tag.
+void end_table(Document& d, std::string_view end = ">");
 
 // "<tfoot": the final write will move the footer (see output/table_pass.h).
 void begin_table_footer(Document& d, std::string_view text);
