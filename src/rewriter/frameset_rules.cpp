@@ -122,6 +122,7 @@ void build_frameset_layout(Document& d) {
     } else {
         own = take_cell_class(d, parent(d));
     }
+    emit_xml_lang(d);
     d.element.write_fixed_class_attribute(d.out, own);
     d.out.append_char('>');
 
@@ -223,6 +224,7 @@ void end_frame(Document& d) {
     add_css(d, b.top ? "solid" : "none");
     add_css(d, " none none ");
     add_css(d, b.left ? "solid;" : "none;");
+    emit_xml_lang(d);
     d.element.write_class_attribute(d.out, d.styles);
     d.out.append("></iframe></div>");
     emit_structural_item(d, top(d));
