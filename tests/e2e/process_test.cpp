@@ -393,36 +393,5 @@ TEST(ConverterProcesses, AConverterGetsOnlyItsPipeAndAProcessGroupOfItsOwn) {
 }
 #endif
 
-TEST(ConverterProcesses, TheCommandLineConvertsAWebsite) {
-    ScratchDir scratch;
-    fs::path site = scratch.path() / "site";
-    fs::create_directories(site / "old");
-    fs::create_directories(site / "new");
-    write_file(site / "a.html", page);
-    write_file(site / "new" / "b.xhtml", page);
-    write_file(site / "old" / "c.html", page);
-    const std::string log_file = path_in(scratch.path(), "run.log");
-
-    int status = run_program(cli_program, {"--site", site.string(), "-e", "html", "--ext", "xhtml",
-                                           "-x", "old", "--log", log_file});
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(read_file(site / "a.html"), converted_page);
-    EXPECT_EQ(read_file(site / "new" / "b.xhtml"), converted_page);
-    EXPECT_EQ(read_file(site / "old" / "c.html"), page);
-    const std::string log = read_file(log_file);
-    const std::string banner = native("\n---\n\nQuorlix 1.0.0\n");
-    EXPECT_EQ(log.substr(0, banner.size()), banner);
-    EXPECT_NE(log.find(native(path_in(site, "old") + " (directory)... Skipped excluded directory\n")),
-              std::string::npos)
-        << log;
-    const std::string summary = native("Converted: 2 of 2.\n");
-    ASSERT_GE(log.size(), summary.size());
-    EXPECT_EQ(log.substr(log.size() - summary.size()), summary) << log;
-
-    write_file(site / "a.html", "GIF89a");
-    EXPECT_EQ(run_program(cli_program, {"--site", site.string(), "--no-backup"}), 1);
-    EXPECT_EQ(run_program(cli_program, {"--site", site.string(), "page.html"}), 2);
-}
-
 }  // namespace
 }  // namespace quorlix
