@@ -32,7 +32,7 @@ import time
 FAULTS = [
     # rewriter
     ("file-input-flag-kept", "rewriter/form_rules.cpp",
-     "begin_copied_tag(d, text);\n    d.is_file_input = false;",
+     "begin_copied_tag(d, text);\n    d.forms.is_file_input = false;",
      "begin_copied_tag(d, text);"),
     ("border-zero-css-dropped", "rewriter/form_rules.cpp",
      '            add_css(d, "border:0;");\n', ""),
@@ -46,8 +46,8 @@ FAULTS = [
      "class_name_ += std::to_string(class_counter_ + 1);"),
     ("class-limit-off-by-one", "styles/style_registry.cpp",
      "if (class_counter_ >= class_limit)", "if (class_counter_ > class_limit)"),
-    ("nobr-declaration-dropped", "styles/style_registry.cpp",
-     '"white-space:nowrap;"', '""'),
+    ("nobr-declaration-dropped", "rewriter/element_rules.cpp",
+     '"nobr", "white-space:nowrap;"', '"nobr", ""'),
     # output
     ("viewport-dropped-without-charset", "output/final_write.cpp",
      "if ((head.charset_declaration || head.viewport_element) && out.head_position() != 0)",
@@ -64,8 +64,8 @@ FAULTS = [
     ("old-backup-not-removed", "converter/pipeline.cpp",
      "same_content(names.backup, names.target)) {\n        platform::remove_file(names.backup);",
      "same_content(names.backup, names.target)) {\n        ;"),
-    ("directory-message-text", "converter/pipeline.cpp",
-     '" is a directory, not a page\\n"', '" is a directory\\n"'),
+    ("directory-message-text", "base/messages.h",
+     '" is a directory, not a page"', '" is a directory"'),
     ("skipped-exit-status", "converter/converter_entry.cpp",
      ": result == conversion_skipped ? exit_skipped", ": result == conversion_skipped ? exit_converted"),
     # supervisor
@@ -93,8 +93,8 @@ FAULTS = [
      "return ::chmod(path.c_str(), static_cast<mode_t>(mode)) == 0;", "return true;"),
     # settings_block
     ("viewport-switch-offset", "settings_block/settings_block.cpp",
-     "o.move_viewport_meta = get_flag(region, at::move_viewport_meta);",
-     "o.move_viewport_meta = get_flag(region, at::delete_td_scope);"),
+     "{at::move_viewport_meta, &ConversionOptions::move_viewport_meta},",
+     "{at::delete_td_scope, &ConversionOptions::move_viewport_meta},"),
     ("handle-sign-swapped", "settings_block/settings_block.cpp",
      "negative = text[i++] == '-';", "negative = text[i++] == '+';"),
 ]

@@ -42,8 +42,6 @@ check "a single file reports N of N" grep -qx 'Converted: 1 of 1.' out.txt
 "$quorlix" --bogus four.html > out.txt 2> err.txt
 check "a usage error is status 2" test $? -eq 2
 check "the usage error points to --help" grep -q "Try 'quorlix --help'" err.txt
-"$quorlix" > /dev/null 2> err.txt
-check "no file is a usage error" test $? -eq 2
 "$quorlix" --help > out.txt
 check "--help succeeds" test $? -eq 0
 check "--help shows the usage" grep -q '^Usage: quorlix' out.txt
@@ -57,8 +55,6 @@ check "... said as such" grep -qF 'quorlix: cannot read the file list missing-li
 # on a site in process_test.cpp.
 "$quorlix" --site no-such-dir > /dev/null 2> err.txt
 check "a missing site directory is a usage error" test $? -eq 2
-"$quorlix" --ext htm four.html > /dev/null 2> err.txt
-check "--ext without --site is a usage error" test $? -eq 2
 
 # A converter argument whose block is unusable: an ordinary start that
 # fails, with nothing on standard output.

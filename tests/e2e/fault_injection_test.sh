@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Faults injected into real conversion runs on Linux: a write that fails
 # part-way (a file-size limit), a directory in which no temporary file can be
-# created, read-only pages, a page that is replaced or removed while it is
-# being converted (Pipeline.APageChangedOrRemoved... in the unit tests), a
+# created, a page that is replaced or removed while it is being converted
+# (Pipeline.APageChangedOrRemoved... in the unit tests; read-only pages are
+# a golden case of their own, pipeline/read-only-input), a
 # backup that cannot be made, and, through strace, no hard links for the
 # backup and the sync of the converted file. After each, every page
 # is either byte for byte as it was, or converted completely (equal to a
@@ -103,25 +104,6 @@ done
 check "the locked run counts two failures" grep -qxF 'Converted: 1. Failed: 2. Total: 3' out.txt
 check "no temporary file is left in the locked site" test -z "$(temporaries locked-site)"
 chmod 755 locked-site/locked
-
-# --- Read-only pages, in site mode and in file mode.
-mkdir read-only
-cp originals/small.html read-only/ro.html
-cp originals/small.html read-only/rw.html
-cp originals/big.html read-only/ro-big.html
-chmod 444 read-only/ro.html read-only/ro-big.html
-"$quorlix" --site read-only > out.txt 2> err.txt
-check "read-only pages make the status 1" test $? -eq 1
-expect_intact read-only/ro.html originals/small.html
-expect_intact read-only/ro-big.html originals/big.html
-expect_converted read-only/rw.html originals/small.html references/small.html
-check "a read-only page is reported" logged out.txt "quorlix: Error: $scratch/read-only/ro.html is read-only"
-"$quorlix" read-only/ro-big.html > out.txt 2> err.txt
-check "a read-only page alone is status 1" test $? -eq 1
-expect_intact read-only/ro-big.html originals/big.html
-check "a read-only page alone is reported" logged out.txt "quorlix: Error: read-only/ro-big.html is read-only"
-check "read-only pages leave no temporary file" test -z "$(temporaries read-only)"
-check "read-only pages keep their mode" test "$(stat -c %a read-only/ro.html)" = 444
 
 # --- A backup name that is taken by something else (a directory holds the
 # name page.bak): the page is refused before anything is written, since what

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Names at the limits on Linux: a leading dash, names at the 255-byte limit,
-# and paths beyond the 259 characters that the settings block holds. Every
+# Names at the limits on Linux: names at the 255-byte limit, and paths
+# beyond the 259 characters that the settings block holds. Every
 # page must convert exactly as a page with a plain name does (or be refused
 # with its message and left as it was), keep its original as .bak, and
 # leave no temporary file.
@@ -34,14 +34,6 @@ check "names of 251 bytes convert (status 0)" test $? -eq 0
 for name in "${long_names[@]}"; do
     check "${#name}-character name is converted with its backup" converted_whole "files/$name"
 done
-
-# Without "--" a leading dash is an option: a usage error, nothing touched.
-cp original.html files/-x.html
-(cd files && "$quorlix" -x.html > /dev/null 2> ../err.txt)
-check "a leading dash without -- is a usage error" test $? -eq 2
-check "... and the page is untouched" cmp -s files/-x.html original.html
-(cd files && "$quorlix" -q ./-x.html)
-check "./ in front of a leading dash converts" converted_whole files/-x.html
 
 # --- The 255-byte limit of a name: a page of 251 bytes still has room for
 # its .bak (above); one of 255 bytes has none, so it is converted only

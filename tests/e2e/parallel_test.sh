@@ -89,9 +89,6 @@ check "... and nothing else" test ! -e listed/plain.html.bak
 check "... in the order given" \
     test "$(grep -e '^a b\.html\.\.\. $' -e '^line\.html\.\.\. $' -e '^-dash\.html\.\.\. $' listed.log | tr -d '\n')" \
          = 'a b.html... line.html... -dash.html... '
-printf 'plain.html\n' > list.txt
-(cd listed && "$quorlix" --files-from ../list.txt > ../list.log 2>&1)
-check "a list of lines converts its names" test $? -eq 0 -a -e listed/plain.html.bak
 
 # --- A page through standard input and output: the bytes of an in-place
 # conversion; nothing on standard output for a refused page.

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Ordinary ways of running the command that must never cost a page: runs
-# run again, output trees, links planted in a site, closed or full streams,
-# odd arguments, dry runs and the undo of a run. (A page behind a link, a
-# FIFO and the owner are the unit tests' business: Pipeline.*)
+# run again, output trees, closed or full streams, dry runs and the undo of
+# a run. (A page behind a link, a FIFO and the owner are the unit tests'
+# business: Pipeline.*; links planted in a site: SiteWalk.*)
 set -u
 quorlix=$1
 # shellcheck source=tests/e2e/checks.sh
@@ -59,17 +59,6 @@ printf 'not a directory\n' > plain-file
 check "an output path that is a file is a usage error" test $? -eq 2
 check "... said once" test "$(grep -c 'exists and is not a directory' err.txt)" -eq 1
 check "... before anything is converted" test ! -s out.txt
-# --- In a site, a link to a file is never followed.
-make_site planted
-printf 'secret\n' > outside.html
-ln -s "$scratch/outside.html" planted/news/evil.html
-"$quorlix" --site planted > out.txt 2>&1
-check "a site with a planted link is status 0" test $? -eq 0
-check "the link is logged as skipped" grep -qxF "$scratch/planted/news/evil.html (link)... Skipped symbolic link" out.txt
-check "the link is still a link" test -L planted/news/evil.html
-check "the file outside is untouched" test "$(cat outside.html)" = secret -a ! -e outside.html.bak
-check "the summary counts the link as skipped" grep -qx 'Converted: 3. Skipped: 1. Total: 4' out.txt
-
 # --- Closed standard streams.
 make_site closed
 "$quorlix" --site closed >&- 2> err.txt
@@ -107,16 +96,6 @@ print(run.stderr.decode())
 EOF
 check "a log into a closed pipe is not a success" test "$(head -n 1 pipe.txt)" -ne 0
 check "... and says so" grep -q 'cannot write the log to standard output' pipe.txt
-
-# --- Arguments.
-"$quorlix" -dch5.html > out.txt 2> err.txt
-check "-dch with more than digits is an unknown option" test $? -eq 2
-check "... said as such" grep -qF "unknown option '-dch5.html'" err.txt
-"$quorlix" missing.html > out.txt 2>&1
-check "a missing file says why" grep -qxF 'quorlix: Error: cannot open missing.html: No such file or directory' out.txt
-mkdir -p dir.html
-"$quorlix" dir.html > out.txt 2>&1
-check "a directory named as a file is reported as one" grep -qxF 'quorlix: Error: dir.html is a directory, not a page' out.txt
 
 # --- A dry run prints what a real run would and changes nothing.
 make_site dry-a

@@ -87,9 +87,11 @@ TEST(CommandLine, ConventionsOfTheCommandLine) {
     EXPECT_EQ(parse_error({"--no", "a.html"}), "unknown option '--no'") << "ambiguous";
     EXPECT_EQ(parse_error({"--no-b=1", "a.html"}), "option --no-b takes no value");
     EXPECT_EQ(parse_error({"a.html", "-qj"}), "option -j needs a value");
-    CommandLine c = parse_ok({"-ehtm", "-xold", "--site=web"});
-    EXPECT_EQ(c.extensions, std::vector<std::string>{"htm"});
-    EXPECT_EQ(c.excluded_dirs, std::vector<std::string>{"old"});
+    CommandLine c = parse_ok({"-ehtm", "--ext=XHTML", "-xold", "--exclude", "/abs/tmp", "--site=web"});
+    EXPECT_EQ(c.site_directory, "web");
+    EXPECT_EQ(c.extensions, (std::vector<std::string>{"htm", "XHTML"}));
+    EXPECT_EQ(c.excluded_dirs, (std::vector<std::string>{"old", "/abs/tmp"}));
+    EXPECT_EQ(parse_ok({"--site", "web"}).extensions, std::vector<std::string>{"html"});
 }
 
 TEST(CommandLine, AClassPrefixMustStartAValidClassName) {
@@ -153,16 +155,6 @@ TEST(CommandLine, FileListsSplitOnLineFeedsOrNulBytes) {
     for (const auto& c : cases) {
         EXPECT_EQ(split_file_list(c.text, c.null_separated), c.names);
     }
-}
-
-TEST(CommandLine, WebsiteMode) {
-    CommandLine c = parse_ok({"--site", "web", "-e", "htm", "--ext=XHTML", "-x", "old", "--exclude",
-                              "/abs/tmp"});
-    EXPECT_EQ(c.site_directory, "web");
-    EXPECT_EQ(c.extensions, (std::vector<std::string>{"htm", "XHTML"}));
-    EXPECT_EQ(c.excluded_dirs, (std::vector<std::string>{"old", "/abs/tmp"}));
-    EXPECT_TRUE(c.files.empty());
-    EXPECT_EQ(parse_ok({"--site", "web"}).extensions, std::vector<std::string>{"html"});
 }
 
 TEST(CommandLine, TheJobOfAWebsiteHoldsFullPaths) {

@@ -72,30 +72,5 @@ TEST(OrderedLog, ALaterEntryBeyondTheLimitWaitsForItsTurn) {
     EXPECT_EQ(log.text(), "first.123456789!");
 }
 
-TEST(OrderedLog, ManyWritersKeepTheOrder) {
-    SharedLog log;
-    OrderedLog ordered(log, 64);
-    std::vector<OrderedLog::Entry*> entries;
-    for (int i = 0; i < 40; ++i) entries.push_back(&ordered.open());
-    std::vector<std::thread> writers;
-    for (int i = 39; i >= 0; --i) {
-        writers.emplace_back([&, i] {
-            for (int piece = 0; piece < 20; ++piece) {
-                entries[i]->write("<" + std::to_string(i) + ":" + std::to_string(piece) + ">");
-            }
-            ordered.close(*entries[i]);
-        });
-    }
-    ordered.wait_until_written();
-    for (std::thread& w : writers) w.join();
-    std::string expected;
-    for (int i = 0; i < 40; ++i) {
-        for (int piece = 0; piece < 20; ++piece) {
-            expected += "<" + std::to_string(i) + ":" + std::to_string(piece) + ">";
-        }
-    }
-    EXPECT_EQ(log.text(), expected);
-}
-
 }  // namespace
 }  // namespace quorlix

@@ -19,26 +19,21 @@ void set(Bytes& bytes, std::size_t offset, T value) {
     std::memcpy(bytes.data() + offset, &value, sizeof value);
 }
 
+// The switches in the order of their fields in the block.
+using O = ConversionOptions;
+constexpr bool O::*switches[] = {
+    &O::warn_element_replaced, &O::warn_name_to_id,   &O::warn_frame_attribute, &O::warn_center_alignment,
+    &O::warn_charset,          &O::verbose,           &O::drop_prev_next_links, &O::delete_img_border,
+    &O::standard_css_only,     &O::delete_td_scope,   &O::move_viewport_meta,   &O::no_backup,
+    &O::force,                 &O::dry_run,           &O::share_classes,
+};
+
 // Every switch differs from its neighbours, so that a field read from or
 // written to a neighbour's place shows; flipped, every switch changes.
 ConversionOptions distinct_options(bool on) {
     ConversionOptions o;
-    o.warn_element_replaced = on;
-    o.warn_name_to_id = !on;
-    o.warn_frame_attribute = on;
-    o.warn_center_alignment = !on;
-    o.warn_charset = on;
-    o.verbose = !on;
+    for (std::size_t i = 0; i < std::size(switches); ++i) o.*switches[i] = (i % 2 == 0) == on;
     o.class_prefix = "site-";
-    o.drop_prev_next_links = on;
-    o.delete_img_border = !on;
-    o.standard_css_only = on;
-    o.delete_td_scope = !on;
-    o.move_viewport_meta = on;
-    o.no_backup = !on;
-    o.force = on;
-    o.dry_run = !on;
-    o.share_classes = on;
     o.output_dir = "out/dir";
     o.extra_value = 0x1122334455667788;
     o.extra_int1 = -5;
@@ -61,16 +56,7 @@ TEST(SettingsBlock, EveryOptionRoundTripsBesideDifferingNeighbours) {
         block::store_pipe_handle(b, 19);
         const block::Contents c = block::read(b);
         const ConversionOptions& r = c.options;
-        EXPECT_EQ(std::vector<bool>({r.warn_element_replaced, r.warn_name_to_id, r.warn_frame_attribute,
-                                     r.warn_center_alignment, r.warn_charset, r.verbose,
-                                     r.drop_prev_next_links, r.delete_img_border, r.standard_css_only,
-                                     r.delete_td_scope, r.move_viewport_meta, r.no_backup, r.force,
-                                     r.dry_run, r.share_classes}),
-                  std::vector<bool>({o.warn_element_replaced, o.warn_name_to_id, o.warn_frame_attribute,
-                                     o.warn_center_alignment, o.warn_charset, o.verbose,
-                                     o.drop_prev_next_links, o.delete_img_border, o.standard_css_only,
-                                     o.delete_td_scope, o.move_viewport_meta, o.no_backup, o.force,
-                                     o.dry_run, o.share_classes}));
+        for (std::size_t i = 0; i < std::size(switches); ++i) EXPECT_EQ(r.*switches[i], o.*switches[i]) << i;
         EXPECT_EQ(r.class_prefix, o.class_prefix);
         EXPECT_EQ(r.output_dir, o.output_dir);
         EXPECT_EQ(r.extra_value, o.extra_value);
@@ -177,17 +163,6 @@ TEST(SettingsBlock, AcceptanceChecks) {
         c.spoil(b);
         EXPECT_EQ(block::is_acceptable(b, 4242), c.accepted);
     }
-}
-
-TEST(SettingsBlock, SharedMemoryBlockOfARun) {
-    auto settings = SettingsBlock::create(ConversionOptions{});
-    ASSERT_TRUE(settings.has_value());
-    EXPECT_TRUE(block::is_acceptable(settings->bytes(), settings->handle()));
-    EXPECT_TRUE(settings->set_file("page.html"));
-    settings->set_pipe(31);
-    EXPECT_EQ(block::read(settings->bytes()).file_name, "page.html");
-    EXPECT_EQ(block::read(settings->bytes()).pipe_handle, 31);
-    EXPECT_EQ(settings->redirect_result(), 0);
 }
 
 }  // namespace
