@@ -156,7 +156,6 @@ public:
     void begin(std::uint64_t input_size = 0);
     void end();
 
-
     // The echo stack: where processing instructions and server includes go
     // while a tag or value is being collected.
     void push_echo(DeferredBuffer& buffer);
