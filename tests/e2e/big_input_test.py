@@ -1,18 +1,12 @@
 #!/usr/bin/env python3
-"""A big document through the real command line: converted, or refused with
-a clear message, with peak memory within 3 times its size.
-
-Two documents of the size asked for (default 1 GiB), warnings switched off:
-  converts   the benchmark's mix of every rule family for its first
-             --mixed-mb MB, then blocks that need no numbered CSS class up
-             to the size. Status 0, the .bak equal to the original, a whole
-             document with one style element, no temporary file left.
-  refused    the benchmark's mix all the way, which needs more than the
-             1,048,575 numbered classes a document may have: refused with
-             "Too many CSS classes had to be generated", left as it was, no
-             temporary file left.
-Each prints its wall time and the peak resident memory of the run (wait4 of
-the command) against its size.
+"""A big document through the real command line, warnings off, each within
+3 times its size in peak resident memory (wait4 of the command):
+  converts   the benchmark's mix for its first --mixed-mb MB, then blocks that
+             need no numbered CSS class: status 0, the .bak the original, a
+             whole document with one style element, no temporary file left.
+  refused    the benchmark's mix all the way, more than the 1,048,575
+             numbered classes a document may have: refused with "Too many CSS
+             classes had to be generated", untouched, no temporary file left.
 
 usage: big_input_test.py QUORLIX [--size-mib N] [--mixed-mb M] [--workdir DIR]
 """
