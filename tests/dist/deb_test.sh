@@ -2,14 +2,11 @@
 # The Debian package of the command line.
 #
 #   deb_test.sh contents PACKAGE   its files, its fields, and lintian clean
-#   deb_test.sh install PACKAGE    installs it for real with apt-get, uses
-#                                  the installed program and its manual page,
-#                                  and purges it again (root only: exits 77,
-#                                  skipped, otherwise)
+#   deb_test.sh install PACKAGE    installs it with apt-get, uses the program
+#                                  and its manual page, and purges it again
 #
-# The install leaves the machine as it found it: a trap purges the package
-# whatever fails, and a machine that already has a quorlix package is left
-# alone (skipped).
+# The install needs root and a machine without a quorlix package (else it
+# exits 77, skipped); a trap purges the package whatever fails.
 set -u
 mode=$1
 package=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
@@ -19,35 +16,31 @@ enter_scratch
 
 contents() {
     dpkg-deb -c "$package" | awk '{print $1, $2, $6}' >contents.txt
-    for entry in \
-        "-rwxr-xr-x root/root ./usr/bin/quorlix" \
-        "-rw-r--r-- root/root ./usr/share/man/man1/quorlix.1.gz" \
-        "-rw-r--r-- root/root ./usr/share/bash-completion/completions/quorlix" \
-        "-rw-r--r-- root/root ./usr/share/doc/quorlix/copyright" \
-        "-rw-r--r-- root/root ./usr/share/doc/quorlix/changelog.Debian.gz" \
-        "-rw-r--r-- root/root ./usr/share/doc/quorlix/README.md.gz"; do
-        check "the package holds ${entry##* }" grep -qxF -- "$entry" contents.txt
+    for file in bin/quorlix share/man/man1/quorlix.1.gz share/bash-completion/completions/quorlix \
+        share/doc/quorlix/copyright share/doc/quorlix/changelog.Debian.gz share/doc/quorlix/README.md.gz; do
+        perm=-rw-r--r--; [ "$file" = bin/quorlix ] && perm=-rwxr-xr-x
+        check "the package holds ./usr/$file" grep -qxF -- "$perm root/root ./usr/$file" contents.txt
     done
-    dpkg-deb -f "$package" >control.txt
+    version=$(dpkg-deb -f "$package" Version)
+    depends=$(dpkg-deb -f "$package" Depends)
     check "the package is quorlix for amd64" \
         test "$(dpkg-deb -f "$package" Package Architecture | tr '\n' ' ')" = "Package: quorlix Architecture: amd64 "
-    check "the version is in the file name" \
-        test "$(basename "$package")" = "quorlix_$(dpkg-deb -f "$package" Version)_amd64.deb"
+    check "the version is in the file name" test "$(basename "$package")" = "quorlix_${version}_amd64.deb"
     dpkg-deb -x "$package" root
+    doc=root/usr/share/doc/quorlix
     # A static program needs no library: an empty Depends is then right.
     if file root/usr/bin/quorlix | grep -q 'static'; then
-        check "a static program depends on nothing" test -z "$(dpkg-deb -f "$package" Depends)"
+        check "a static program depends on nothing" test -z "$depends"
     else
-        check "a dynamic program declares its libraries" test -n "$(dpkg-deb -f "$package" Depends)"
+        check "a dynamic program declares its libraries" test -n "$depends"
     fi
     check "the program is stripped" sh -c "file root/usr/bin/quorlix | grep -q ', stripped'"
     check "the copyright is in the machine-readable format" \
-        grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
-        root/usr/share/doc/quorlix/copyright
-    check "the copyright names the MIT licence" grep -qx 'License: MIT' root/usr/share/doc/quorlix/copyright
+        grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' $doc/copyright
+    check "the copyright names the MIT licence" grep -qx 'License: MIT' $doc/copyright
     check "the manual page is gzipped" gzip -t root/usr/share/man/man1/quorlix.1.gz
     check "the changelog names this version" \
-        sh -c "zcat root/usr/share/doc/quorlix/changelog.Debian.gz | head -1 | grep -qF \"($(dpkg-deb -f "$package" Version))\""
+        sh -c "zcat $doc/changelog.Debian.gz | head -1 | grep -qF \"($version)\""
     if command -v lintian >/dev/null; then
         lintian -I --pedantic "$package" >lintian.txt 2>lintian.err
         check "lintian reports nothing" test ! -s lintian.txt

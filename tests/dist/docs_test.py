@@ -29,20 +29,16 @@ def option_names(lines):
     return names
 
 
-def help_options(program):
-    text = subprocess.run([program, "--help"], check=True, capture_output=True, text=True).stdout
-    return option_names(text.splitlines())
+def run(command, **options):
+    return subprocess.run(command, capture_output=True, text=True, **options)
 
 
 def man_options(man_page):
-    text = subprocess.run(["groff", "-man", "-Tascii", "-P-cbou", man_page], check=True,
-                          capture_output=True, text=True).stdout
+    text = run(["groff", "-man", "-Tascii", "-P-cbou", man_page], check=True).stdout
     section = re.search(r"^OPTIONS\n(.*?)^\S", text, re.S | re.M)
-    if not section:
-        return set()
     # The tags of the option paragraphs stand 7 columns in.
     return option_names(line for line in section.group(1).splitlines()
-                        if re.match(r"^ {7}-", line))
+                        if re.match(r"^ {7}-", line)) if section else set()
 
 
 def complete(completion, directory, words):
@@ -50,9 +46,8 @@ def complete(completion, directory, words):
     script = ('source "$1"; shift; cd "$1"; shift; COMP_WORDS=("$@"); '
               'COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _quorlix; '
               'printf "%s\\n" "${COMPREPLY[@]}"')
-    out = subprocess.run(["bash", "-c", script, "-", completion, directory, *words],
-                         check=True, capture_output=True, text=True).stdout
-    return {line for line in out.splitlines() if line}
+    out = run(["bash", "-c", script, "-", completion, directory, *words], check=True).stdout
+    return set(out.splitlines()) - {""}
 
 
 failures = []
@@ -66,18 +61,16 @@ def check(name, ok, detail=""):
 
 def main():
     program, man_page, completion = sys.argv[1:4]
-    options = help_options(program)
+    options = option_names(run([program, "--help"], check=True).stdout.splitlines())
     check("--help lists options", len(options) > 10, sorted(options))
-
-    rendered = subprocess.run(["groff", "-man", "-ww", "-z", man_page], capture_output=True,
-                              text=True)
-    check("groff renders the manual page without a warning",
-          rendered.returncode == 0 and not rendered.stderr, rendered.stderr)
+    renderers = [("groff renders the manual page without a warning",
+                  ["groff", "-man", "-ww", "-z", man_page])]
     if shutil.which("man"):
-        rendered = subprocess.run(["man", "--warnings", "-l", man_page], capture_output=True,
-                                  text=True, env=dict(os.environ, MANWIDTH="80", MANPAGER="cat"))
-        check("man --warnings renders it without a warning",
-              rendered.returncode == 0 and not rendered.stderr, rendered.stderr)
+        renderers.append(("man --warnings renders it without a warning",
+                          ["man", "--warnings", "-l", man_page]))
+    for what, command in renderers:
+        rendered = run(command, env=dict(os.environ, MANWIDTH="80", MANPAGER="cat"))
+        check(what, rendered.returncode == 0 and not rendered.stderr, rendered.stderr)
 
     in_man = man_options(man_page)
     check("the manual page describes every option of --help", options <= in_man,
@@ -92,26 +85,22 @@ def main():
             os.mkdir(os.path.join(scratch, name))
         kinds = {"element-replaced", "name-to-id", "frame-attribute", "center-alignment",
                  "charset", "all"}
-        everything = {"page.html", "-dash.html", "site", "site2"}
-        cases = [
-            # (what, words, expected)
+        dirs = {"site", "site2"}
+        everything = {"page.html", "-dash.html"} | dirs
+        cases = [  # (what, words, expected)
             ("every option of --help", ["quorlix", "-"], options),
             ("a long option from its start", ["quorlix", "--no-w"], {"--no-warn"}),
             ("the kinds of --no-warn", ["quorlix", "--no-warn", ""], kinds),
-            ("a kind from its start", ["quorlix", "--no-warn", "c"],
-             {"center-alignment", "charset"}),
+            ("a kind from its start", ["quorlix", "--no-warn", "c"], {"center-alignment", "charset"}),
             ("a kind after --no-warn=", ["quorlix", "--no-warn", "=", "ch"], {"charset"}),
-            ("a kind in one word with --no-warn=", ["quorlix", "--no-warn=fr"],
-             {"frame-attribute"}),
-            ("directories for --site", ["quorlix", "--site", ""], {"site", "site2"}),
-            ("directories for -o", ["quorlix", "-o", "s"], {"site", "site2"}),
-            ("directories for --exclude", ["quorlix", "--site", "site", "--exclude", ""],
-             {"site", "site2"}),
-            ("directories for -x", ["quorlix", "-x", ""], {"site", "site2"}),
+            ("a kind in one word with --no-warn=", ["quorlix", "--no-warn=fr"], {"frame-attribute"}),
+            ("directories for --site", ["quorlix", "--site", ""], dirs),
+            ("directories for -o", ["quorlix", "-o", "s"], dirs),
+            ("directories for --exclude", ["quorlix", "--site", "site", "--exclude", ""], dirs),
+            ("directories for -x", ["quorlix", "-x", ""], dirs),
             ("files and directories for --log", ["quorlix", "--log", ""], everything),
             ("files after --log=", ["quorlix", "--log", "=", "p"], {"page.html"}),
-            ("files and directories for --files-from", ["quorlix", "--files-from", ""],
-             everything),
+            ("files and directories for --files-from", ["quorlix", "--files-from", ""], everything),
             ("nothing for a number of jobs", ["quorlix", "-j", ""], set()),
             ("files and directories as FILE", ["quorlix", "--force", ""], everything),
             ("a FILE from its start", ["quorlix", "pa"], {"page.html"}),

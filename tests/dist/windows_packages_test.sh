@@ -1,14 +1,8 @@
 #!/usr/bin/env bash
 # The Windows installer and the portable zip, under Wine (the windows
-# preset's environment: WINEPREFIX and the rest).
+# preset's environment). A trap uninstalls whatever fails.
 #
 #   windows_packages_test.sh MSI ZIP
-#
-# The installer is installed silently, the installed command line converts
-# a page, the Start-menu shortcut and the Add/Remove Programs entry are
-# there; the silent uninstall leaves none of it. A trap uninstalls whatever
-# fails. The zip holds both programs, the README and the licence, and its
-# command line runs.
 set -u
 msi=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 zip=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")

@@ -82,12 +82,10 @@ def main(argv):
         (per_file[where] if where in per_file else stray).append(text)
 
     for f in files:
-        print(("ERR " if per_file[f] else "OK  ") + os.path.relpath(f, ROOT))
-        for text in per_file[f]:
-            print(f"    {text}")
+        print("\n    ".join([("ERR " if per_file[f] else "OK  ") + os.path.relpath(f, ROOT), *per_file[f]]))
     for text in stray:
         print(f"ERR (not one of the checked files) {text}")
-    errors = sum(len(v) for v in per_file.values()) + len(stray)
+    errors = sum(map(len, per_file.values())) + len(stray)
     if run.returncode != 0 and errors == 0:
         print(f"check_html5: FAILED: the checker exited with status {run.returncode} but reported no error")
         return 1
