@@ -9,20 +9,121 @@
 
 #include <algorithm>
 #include <atomic>
-#include <climits>
 #include <cstdio>
 #include <mutex>
 #include <thread>
 
 namespace quorlix::gui_test {
 
+using Clock = std::chrono::steady_clock;
+
 void wait_until(const std::function<bool()>& ready, const std::string& what, Duration timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const auto deadline = Clock::now() + timeout;
     while (!ready()) {
-        if (std::chrono::steady_clock::now() > deadline) throw StepTimeout("timed out waiting for " + what);
+        if (Clock::now() > deadline) throw StepTimeout("timed out waiting for " + what);
         std::this_thread::sleep_for(10ms);
     }
 }
+
+namespace {
+
+// Polls get() until it gives a non-null value, which it returns.
+template <typename Get>
+auto wait_for(const Get& get, const std::string& what) {
+    decltype(get()) found{};
+    wait_until([&] { return (found = get()) != decltype(found){}; }, what);
+    return found;
+}
+
+using Search = std::pair<const WindowMatch*, HWND>;
+
+BOOL CALLBACK check_window(HWND window, LPARAM data) {
+    auto& [match, found] = *reinterpret_cast<Search*>(data);
+    if ((*match)(window)) found = window;
+    return found == nullptr;
+}
+
+HWND find_window(const WindowMatch& match) {
+    const WindowMatch visible = [&](HWND w) { return ::IsWindowVisible(w) && match(w); };
+    Search search{&visible, nullptr};
+    ::EnumWindows(check_window, reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
+// A child of window at any depth.
+HWND find_child(HWND window, const WindowMatch& match) {
+    Search search{&match, nullptr};
+    ::EnumChildWindows(window, check_window, reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
+// A dialog of thread for which match holds.
+WindowMatch dialog_that(DWORD thread, const WindowMatch& match) {
+    return [=](HWND w) {
+        return ::GetWindowThreadProcessId(w, nullptr) == thread && class_name(w) == "#32770" && match(w);
+    };
+}
+
+bool is_tree(HWND window) { return class_name(window) == "SysTreeView32"; }
+
+// The item's first child (TVGN_CHILD) or next sibling (TVGN_NEXT), or the
+// root (TVGN_ROOT), with its text.
+std::pair<HTREEITEM, std::string> tree_item(HWND tree, UINT which, HTREEITEM item) {
+    item = reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_GETNEXTITEM, which, reinterpret_cast<LPARAM>(item)));
+    wchar_t text[MAX_PATH] = L"";
+    TVITEMW data{};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = text;
+    data.cchTextMax = MAX_PATH;
+    if (item == nullptr || !::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data))) return {item, ""};
+    return {item, platform::to_utf8(text)};
+}
+
+// Chooses the folder in the folder browser as a user does: the tree starts
+// at the browser's root, one of the path's folders, and from there the user
+// opens folder after folder.
+void choose_folder(HWND browser, const std::string& path) {
+    HWND tree = find_child(browser, is_tree);
+    std::vector<std::string> names;
+    for (std::size_t from = 0, to = 0; to != std::string::npos; from = to + 1) {
+        to = path.find('\\', from);
+        names.push_back(path.substr(from, to - from));
+    }
+    auto [item, root] = wait_for([&] {
+        auto root = tree_item(tree, TVGN_ROOT, nullptr);
+        return root.second.empty() ? decltype(root){} : root;
+    }, "the browser's folder tree");
+    auto at = std::find(names.rbegin(), names.rend(), root);
+    if (at == names.rend()) throw StepTimeout("the browser starts at " + root + ", outside " + path);
+    for (auto name = at.base(); name != names.end(); ++name) {
+        ::SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+        item = wait_for([&, parent = item] {
+            auto child = tree_item(tree, TVGN_CHILD, parent);
+            while (child.first != nullptr && child.second != *name) child = tree_item(tree, TVGN_NEXT, child.first);
+            return child.first;
+        }, "the folder " + *name + " in the browser");
+    }
+    ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    click_and_wait_closed(control(browser, IDOK), browser, "the folder browser");
+}
+
+std::atomic<Clock::time_point> watchdog_deadline{Clock::time_point::max()};
+
+BOOL CALLBACK print_own_window(HWND window, LPARAM) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    if (process != ::GetCurrentProcessId()) return TRUE;
+    // Read without sending a message: the window thread may be the one
+    // that hangs.
+    wchar_t title[256] = L"";
+    ::InternalGetWindowText(window, title, 256);
+    std::fprintf(stderr, "  %p class \"%s\" title \"%ls\"%s\n", static_cast<void*>(window),
+                 class_name(window).c_str(), title, ::IsWindowVisible(window) ? "" : " (hidden)");
+    return TRUE;
+}
+
+}  // namespace
 
 const std::string& gui_program() {
     static const std::string program = native(QUORLIX_GUI_PROGRAM);
@@ -82,38 +183,8 @@ std::vector<std::string> list_entries(HWND list) {
     return entries;
 }
 
-namespace {
-
-struct Search {
-    const std::function<bool(HWND)>& match;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK check_window(HWND window, LPARAM data) {
-    auto& search = *reinterpret_cast<Search*>(data);
-    if (!search.match(window)) return TRUE;
-    search.found = window;
-    return FALSE;
-}
-
-}  // namespace
-
-HWND find_window(const std::function<bool(HWND)>& match) {
-    Search search{[&](HWND window) { return ::IsWindowVisible(window) && match(window); }};
-    ::EnumWindows(check_window, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-HWND wait_for_window(const std::function<bool(HWND)>& match, const std::string& what) {
-    HWND found = nullptr;
-    wait_until([&] { return (found = find_window(match)) != nullptr; }, what);
-    return found;
-}
-
-HWND find_child(HWND window, const std::function<bool(HWND)>& match) {
-    Search search{match};
-    ::EnumChildWindows(window, check_window, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+HWND wait_for_window(const WindowMatch& match, const std::string& what) {
+    return wait_for([&] { return find_window(match); }, what);
 }
 
 HWND next_button(HWND wizard) { return control(wizard, IDC_SHEET_NEXT); }
@@ -152,21 +223,14 @@ Session::~Session() {
 DWORD Session::thread_id() const { return shared_->app.main_thread_id; }
 
 HWND Session::main_window() const {
-    HWND window = nullptr;
-    wait_until([&] { return (window = shared_->app.main_window) != nullptr && ::IsWindowVisible(window); },
-               "the main window");
-    return window;
+    return wait_for([&] {
+        HWND window = shared_->app.main_window;
+        return window != nullptr && ::IsWindowVisible(window) ? window : nullptr;
+    }, "the main window");
 }
 
-std::function<bool(HWND)> Session::dialog_that(const std::function<bool(HWND)>& match) const {
-    return [match, thread = thread_id()](HWND window) {
-        return ::GetWindowThreadProcessId(window, nullptr) == thread && class_name(window) == "#32770" &&
-               match(window);
-    };
-}
-
-HWND Session::window(const std::function<bool(HWND)>& match, const std::string& what) const {
-    return wait_for_window(dialog_that(match), what);
+HWND Session::window(const WindowMatch& match, const std::string& what) const {
+    return wait_for_window(dialog_that(thread_id(), match), what);
 }
 
 HWND Session::dialog(const std::string& title) const {
@@ -177,13 +241,11 @@ HWND Session::wizard() const {
     return window([](HWND w) { return ::GetDlgItem(w, IDC_SHEET_NEXT) != nullptr; }, "the wizard");
 }
 
-
 HWND Session::page_with(int id) const {
-    HWND sheet = wizard();
-    HWND page = nullptr;
-    wait_until([&] { return (page = current_page(sheet)) != nullptr && ::GetDlgItem(page, id) && ::IsWindowVisible(page); },
-               "the wizard page with control " + std::to_string(id));
-    return page;
+    return wait_for([&, sheet = wizard()] {
+        HWND page = current_page(sheet);
+        return page != nullptr && ::GetDlgItem(page, id) && ::IsWindowVisible(page) ? page : nullptr;
+    }, "the wizard page with control " + std::to_string(id));
 }
 
 std::string Session::take_error_box() const {
@@ -194,7 +256,7 @@ std::string Session::take_error_box() const {
 }
 
 bool Session::no_error_box() const {
-    return find_window(dialog_that([](HWND w) { return text_of(w) == "Error"; })) == nullptr;
+    return find_window(dialog_that(thread_id(), [](HWND w) { return text_of(w) == "Error"; })) == nullptr;
 }
 
 int Session::close() {
@@ -238,62 +300,11 @@ void set_options(const Session& session, HWND page, const std::vector<int>& boxe
 }
 
 void choose_in_file_dialog(HWND dialog, const std::string& name) {
-    constexpr int name_field = 1148;
-    HWND field = find_child(dialog, [](HWND w) { return ::GetDlgCtrlID(w) == name_field && class_name(w) == "Edit"; });
+    HWND field = find_child(dialog, [](HWND w) { return ::GetDlgCtrlID(w) == 1148 && class_name(w) == "Edit"; });
     if (field == nullptr) throw StepTimeout("no file name field in \"" + text_of(dialog) + "\"");
     set_text(field, name);
     click_and_wait_closed(control(dialog, IDOK), dialog, "the file dialog");
 }
-
-namespace {
-
-bool is_tree(HWND window) { return class_name(window) == "SysTreeView32"; }
-
-std::string item_text(HWND tree, HTREEITEM item) {
-    wchar_t text[MAX_PATH] = L"";
-    TVITEMW data{};
-    data.mask = TVIF_TEXT;
-    data.hItem = item;
-    data.pszText = text;
-    data.cchTextMax = MAX_PATH;
-    return ::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data)) ? platform::to_utf8(text) : "";
-}
-
-HTREEITEM next_item(HWND tree, UINT which, HTREEITEM item) {
-    return reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_GETNEXTITEM, which, reinterpret_cast<LPARAM>(item)));
-}
-
-// Chooses the folder in the folder browser as a user does: the tree starts
-// at the browser's root, one of the path's folders, and from there the user
-// opens folder after folder.
-void choose_folder(HWND browser, const std::string& path) {
-    HWND tree = find_child(browser, is_tree);
-    std::vector<std::string> names;
-    for (std::size_t from = 0, to = 0; to != std::string::npos; from = to + 1) {
-        to = path.find('\\', from);
-        names.push_back(path.substr(from, to - from));
-    }
-    HTREEITEM item = nullptr;
-    std::string root;
-    wait_until([&] { return (item = next_item(tree, TVGN_ROOT, nullptr)) && !(root = item_text(tree, item)).empty(); },
-               "the browser's folder tree");
-    auto at = std::find(names.rbegin(), names.rend(), root);
-    if (at == names.rend()) throw StepTimeout("the browser starts at " + root + ", outside " + path);
-    for (auto name = at.base(); name != names.end(); ++name) {
-        ::SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
-        HTREEITEM parent = item;
-        wait_until([&] {
-            for (item = next_item(tree, TVGN_CHILD, parent); item && item_text(tree, item) != *name;
-                 item = next_item(tree, TVGN_NEXT, item)) {
-            }
-            return item != nullptr;
-        }, "the folder " + *name + " in the browser");
-    }
-    ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-    click_and_wait_closed(control(browser, IDOK), browser, "the folder browser");
-}
-
-}  // namespace
 
 HWND walk_website_wizard(const Session& session, const WebsiteSteps& steps,
                          const std::function<void(const char*, HWND)>& on_page) {
@@ -302,45 +313,42 @@ HWND walk_website_wizard(const Session& session, const WebsiteSteps& steps,
     post_click(control(main, IDC_CONVERT_WEBSITE));
     HWND sheet = session.wizard();
     HWND next = next_button(sheet);
-    wait_until([&] { return is_enabled(next); }, "Next on the welcome page");
-    on_page("website-1-welcome", sheet);
-    post_click(next);
-
-    HWND page = session.page_with(IDC_DIRECTORY);
+    // Once Next is enabled, shows the page to on_page and goes on to the
+    // page with control id.
+    auto advance = [&](const char* name, int id) {
+        wait_until([&] { return is_enabled(next); }, std::string("Next on ") + name);
+        on_page(name, sheet);
+        post_click(next);
+        return session.page_with(id);
+    };
+    // Adds an entry to the page's list with add(), waiting until it is there.
+    auto add_entry = [](HWND list, const std::function<void()>& add, const std::string& what) {
+        std::size_t before = list_entries(list).size();
+        add();
+        wait_until([&] { return list_entries(list).size() == before + 1; }, what + " in the list");
+    };
+    HWND page = advance("website-1-welcome", IDC_DIRECTORY);
     wait_until([&] { return !is_enabled(next); }, "Next disabled while no directory is given");
     set_text(control(page, IDC_DIRECTORY), steps.directory);
     if (!steps.options.empty()) set_options(session, page, steps.options);
-    wait_until([&] { return is_enabled(next); }, "Next enabled by the directory");
-    on_page("website-2-directory", sheet);
-    post_click(next);
 
-    page = session.page_with(IDC_EXCLUDED_LIST);
-    HWND list = control(page, IDC_EXCLUDED_LIST);
+    page = advance("website-2-directory", IDC_EXCLUDED_LIST);
     for (const std::string& directory : steps.excluded) {
-        std::size_t before = list_entries(list).size();
-        post_click(control(page, IDC_ADD));
-        HWND browser = session.window([](HWND w) { return find_child(w, is_tree) != nullptr; }, "the folder browser");
-        on_page("website-3-folder-browser", browser);
-        choose_folder(browser, directory);
-        wait_until([&] { return list_entries(list).size() == before + 1; }, "the excluded directory in the list");
+        add_entry(control(page, IDC_EXCLUDED_LIST), [&] {
+            post_click(control(page, IDC_ADD));
+            HWND browser = session.window([](HWND w) { return find_child(w, is_tree) != nullptr; }, "the folder browser");
+            on_page("website-3-folder-browser", browser);
+            choose_folder(browser, directory);
+        }, directory);
     }
-    wait_until([&] { return is_enabled(next); }, "Next on the excluded-directories page");
-    on_page("website-3-excluded", sheet);
-    post_click(next);
-
-    page = session.page_with(IDC_EXTENSION_LIST);
-    list = control(page, IDC_EXTENSION_LIST);
+    page = advance("website-3-excluded", IDC_EXTENSION_LIST);
     for (const std::string& extension : steps.add_extensions) {
-        std::size_t before = list_entries(list).size();
-        set_text(control(page, IDC_EXTENSION), extension);
-        post_click(control(page, IDC_ADD));
-        wait_until([&] { return list_entries(list).size() == before + 1; }, "the extension " + extension);
+        add_entry(control(page, IDC_EXTENSION_LIST), [&] {
+            set_text(control(page, IDC_EXTENSION), extension);
+            post_click(control(page, IDC_ADD));
+        }, "the extension " + extension);
     }
-    wait_until([&] { return is_enabled(next); }, "Next on the extensions page");
-    on_page("website-4-extensions", sheet);
-    post_click(next);
-
-    page = session.page_with(IDC_LOG);
+    page = advance("website-4-extensions", IDC_LOG);
     wait_until([&] { return is_enabled(next) && is_enabled(back_button(sheet)); }, "Back and Next on the log page");
     return page;
 }
@@ -360,35 +368,12 @@ void leave_wizard(const Session& session, HWND (*button)(HWND wizard)) {
     click_and_wait_closed(button(sheet), sheet, "the wizard");
 }
 
-namespace {
-
-std::atomic<long long> watchdog_deadline{LLONG_MAX};  // steady clock, ms
-
-long long now_ms() {
-    return std::chrono::duration_cast<Duration>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-BOOL CALLBACK print_own_window(HWND window, LPARAM) {
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
-    if (process != ::GetCurrentProcessId()) return TRUE;
-    // Read without sending a message: the window thread may be the one
-    // that hangs.
-    wchar_t title[256] = L"";
-    ::InternalGetWindowText(window, title, 256);
-    std::fprintf(stderr, "  %p class \"%s\" title \"%ls\"%s\n", static_cast<void*>(window),
-                 class_name(window).c_str(), title, ::IsWindowVisible(window) ? "" : " (hidden)");
-    return TRUE;
-}
-
-}  // namespace
-
 void arm_watchdog(Duration limit) {
-    watchdog_deadline = now_ms() + limit.count();
+    watchdog_deadline = Clock::now() + limit;
     static std::once_flag started;
     std::call_once(started, [] {
         std::thread([] {
-            while (now_ms() < watchdog_deadline) std::this_thread::sleep_for(100ms);
+            while (Clock::now() < watchdog_deadline.load()) std::this_thread::sleep_for(100ms);
             std::fprintf(stderr, "watchdog: the test hung; its windows:\n");
             ::EnumWindows(print_own_window, 0);
             std::fflush(stderr);
@@ -397,6 +382,6 @@ void arm_watchdog(Duration limit) {
     });
 }
 
-void disarm_watchdog() { watchdog_deadline = LLONG_MAX; }
+void disarm_watchdog() { watchdog_deadline = Clock::time_point::max(); }
 
 }  // namespace quorlix::gui_test

@@ -21,53 +21,40 @@ namespace quorlix::gui_test {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Duration = std::chrono::milliseconds;
+using WindowMatch = std::function<bool(HWND)>;
 
 // A step that did not come about in time.
 struct StepTimeout : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Polls until ready() holds; throws StepTimeout naming what was awaited.
 void wait_until(const std::function<bool()>& ready, const std::string& what, Duration timeout = 20s);
 
-// The real quorlix.exe: conversion runs start it as their converter
-// processes, and second starts run it.
+// The real quorlix.exe, the converter of the conversion runs.
 const std::string& gui_program();
 
 std::string class_name(HWND window);
 std::string text_of(HWND window);
-// Sets a control's text (WM_SETTEXT: an edit control reports EN_CHANGE).
 void set_text(HWND control, const std::string& text);
 // The control, or StepTimeout when the window has none of that id.
 HWND control(HWND dialog, int id);
 bool is_enabled(HWND window);
-// A click that returns at once: the one to use when it opens a modal window.
+// Returns at once: the click to use when it opens a modal window.
 void post_click(HWND button);
-// Waits until the button is enabled, then posts the click.
 void click_when_enabled(HWND button, const std::string& what);
-// Posts the click and waits until the window is gone.
 void click_and_wait_closed(HWND button, HWND window, const std::string& what);
-// The window that has the keyboard focus in that thread.
 HWND focus_of(DWORD thread);
-// Entries of a list box, in list order.
 std::vector<std::string> list_entries(HWND list);
+// A visible top-level window of any thread.
+HWND wait_for_window(const WindowMatch& match, const std::string& what);
 
-// A visible top-level window of any thread for which match holds: now
-// (or null), or waited for.
-HWND find_window(const std::function<bool(HWND)>& match);
-HWND wait_for_window(const std::function<bool(HWND)>& match, const std::string& what);
-// A child of window at any depth for which match holds, or null.
-HWND find_child(HWND window, const std::function<bool(HWND)>& match);
-
-// The wizard's buttons and its current page.
 HWND next_button(HWND wizard);
 HWND back_button(HWND wizard);
 HWND finish_button(HWND wizard);
 HWND cancel_button(HWND wizard);
 HWND current_page(HWND wizard);
 
-// The window thread of the application, run in this process with the real
-// program as its converter.
+// The window thread of the application, run in this process.
 class Session {
 public:
     Session();
@@ -77,48 +64,40 @@ public:
 
     DWORD thread_id() const;
     HWND main_window() const;
-    // A visible dialog (class #32770) of the window thread for which match
-    // holds, waited for.
-    HWND window(const std::function<bool(HWND)>& match, const std::string& what) const;
-    // The dialog with that title.
+    // A visible dialog (class #32770) of the window thread, waited for.
+    HWND window(const WindowMatch& match, const std::string& what) const;
     HWND dialog(const std::string& title) const;
-    // The wizard (its property sheet).
     HWND wizard() const;
     // The wizard's current page once it is the one that has control id.
     HWND page_with(int id) const;
     // The error message box's text; the box is closed.
     std::string take_error_box() const;
     bool no_error_box() const;
-    // Closes the main window (when it is still there) and waits for the
-    // window thread to end: the exit status of its message loop.
+    // Closes the main window and waits for the window thread's exit status.
     int close();
 
 private:
-    std::function<bool(HWND)> dialog_that(const std::function<bool(HWND)>& match) const;
     struct Shared;
     std::shared_ptr<Shared> shared_;
 };
 
-// A page that converts, and what it becomes.
 inline const std::string good_page = "<p>page</p>\n";
 inline const std::string converted_page = "<p>page</p>\r\n";
 
 // Writes each (relative path, content) under root, making folders.
 void make_files(const fs::path& root, const std::vector<std::pair<std::string, std::string>>& files);
-// The path as the program sees it: UTF-8 with backslashes.
+// UTF-8 with backslashes.
 std::string native(const fs::path& path);
 
 // Opens a wizard with the main window's button and presses Next until the
-// page with control id is shown (typing directory on the directory page
-// on the way); returns that page.
+// page with control id shows (typing directory on the directory page).
 HWND open_wizard_at(const Session& session, int button, int id, const std::string& directory = {});
 
-// Walks the website wizard to its log page: the directory typed, the
-// options ticked, the excluded directories chosen in the folder browser,
-// the extensions added. on_page sees each window when it is ready.
+// Walks the website wizard to its log page; on_page sees each window when
+// it is ready.
 struct WebsiteSteps {
     std::string directory;
-    std::vector<std::string> excluded;  // full paths
+    std::vector<std::string> excluded;  // full paths, chosen in the folder browser
     std::vector<std::string> add_extensions;
     std::vector<int> options;           // check boxes of the Options dialog
 };
@@ -128,16 +107,13 @@ HWND walk_website_wizard(const Session& session, const WebsiteSteps& steps,
 
 // Ticks the given boxes of the Options dialog opened from page, then OK.
 void set_options(const Session& session, HWND page, const std::vector<int>& boxes);
-// Types the name into a file dialog's name field and presses its OK.
 void choose_in_file_dialog(HWND dialog, const std::string& name);
-
 // The log page's text once the run is over (Save log and Finish enabled).
 std::string wait_for_run_end(const Session& session, HWND log_page);
-// Ends the wizard with Finish or Cancel and waits until it is gone.
 void leave_wizard(const Session& session, HWND (*button)(HWND wizard));
 
-// Arms the watchdog: the program ends with status 3 and a list of its
-// windows when it is not disarmed or rearmed within the limit.
+// The program ends with status 3 and a list of its windows when the
+// watchdog is not disarmed or rearmed within the limit.
 void arm_watchdog(Duration limit);
 void disarm_watchdog();
 

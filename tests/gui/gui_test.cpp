@@ -32,6 +32,28 @@ const std::string summary_head = "Summary of action to be taken:\r\n\r\n";
 const std::string backup_and_next =
     "    Back up original file(s) with a \".bak\" extension\r\n \r\nClick the Next button to begin conversion\r\n";
 
+// Leaves the wizard with button; the window thread then ends cleanly, no
+// error box shown.
+void end_session(Session& session, HWND (*button)(HWND wizard)) {
+    leave_wizard(session, button);
+    EXPECT_TRUE(session.no_error_box());
+    EXPECT_EQ(session.close(), 0);
+}
+
+// Opens the Options dialog from page and checks its boxes (img border, td
+// scope, no backup); a click on a box and Cancel then change nothing.
+void expect_options(const Session& session, HWND page, const std::vector<bool>& expected) {
+    post_click(control(page, IDC_OPTIONS));
+    HWND options = session.dialog("Options");
+    std::vector<bool> checked;
+    for (int box : {IDC_DELETE_IMG_BORDER, IDC_DELETE_TD_SCOPE, IDC_NO_BACKUP}) {
+        checked.push_back(::IsDlgButtonChecked(options, box) == BST_CHECKED);
+    }
+    EXPECT_EQ(checked, expected);
+    ::SendMessageA(control(options, IDC_DELETE_TD_SCOPE), BM_CLICK, 0, 0);
+    click_and_wait_closed(control(options, IDCANCEL), options, "the Options dialog");
+}
+
 std::size_t count_of(const std::string& text, const std::string& piece) {
     std::size_t count = 0;
     for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++count;
@@ -117,18 +139,7 @@ TEST_F(GuiTest, WebsiteWizardConvertsASiteAndSavesItsLog) {
     wait_until([&] { return fs::exists(saved) && fs::file_size(saved) == whole_log.size(); }, "the saved log");
     EXPECT_EQ(read_file(saved), whole_log);
 
-    leave_wizard(session, finish_button);
-    EXPECT_TRUE(session.no_error_box());
-    EXPECT_EQ(session.close(), 0);
-}
-
-// The Options dialog's boxes, in the order of the dialog.
-std::vector<bool> option_boxes(HWND dialog) {
-    std::vector<bool> checked;
-    for (int box : {IDC_DELETE_IMG_BORDER, IDC_DELETE_TD_SCOPE, IDC_NO_BACKUP}) {
-        checked.push_back(::IsDlgButtonChecked(dialog, box) == BST_CHECKED);
-    }
-    return checked;
+    end_session(session, finish_button);
 }
 
 // A page named outside the system's code page, chosen with Browse: the
@@ -156,11 +167,7 @@ TEST_F(GuiTest, SingleFileWizardConvertsAFileNamedOutsideTheCodePage) {
     click_when_enabled(back_button(sheet), "Back on the log page");
     file_page = session.page_with(IDC_FILE);
     set_options(session, file_page, {IDC_DELETE_IMG_BORDER, IDC_NO_BACKUP});
-    post_click(control(file_page, IDC_OPTIONS));
-    HWND options = session.dialog("Options");
-    EXPECT_EQ(option_boxes(options), (std::vector<bool>{true, false, true}));
-    ::SendMessageA(control(options, IDC_DELETE_TD_SCOPE), BM_CLICK, 0, 0);
-    click_and_wait_closed(control(options, IDCANCEL), options, "the Options dialog");
+    expect_options(session, file_page, {true, false, true});
 
     click_when_enabled(next_button(sheet), "Next on the file page");
     log_page = session.page_with(IDC_LOG);
@@ -178,13 +185,8 @@ TEST_F(GuiTest, SingleFileWizardConvertsAFileNamedOutsideTheCodePage) {
     leave_wizard(session, finish_button);
 
     // A new wizard starts with every option cleared.
-    post_click(control(open_wizard_at(session, IDC_CONVERT_FILE, IDC_FILE), IDC_OPTIONS));
-    options = session.dialog("Options");
-    EXPECT_EQ(option_boxes(options), (std::vector<bool>{false, false, false}));
-    click_and_wait_closed(control(options, IDCANCEL), options, "the Options dialog");
-    leave_wizard(session, cancel_button);
-    EXPECT_TRUE(session.no_error_box());
-    EXPECT_EQ(session.close(), 0);
+    expect_options(session, open_wizard_at(session, IDC_CONVERT_FILE, IDC_FILE), {false, false, false});
+    end_session(session, cancel_button);
 }
 
 TEST_F(GuiTest, AbortStopsTheRunBetweenFiles) {
@@ -245,8 +247,7 @@ TEST_F(GuiTest, AbortStopsTheRunBetweenFiles) {
     }
     EXPECT_FALSE(is_enabled(control(log_page, IDC_ABORT)));
     EXPECT_FALSE(is_enabled(cancel_button(sheet)));
-    leave_wizard(session, finish_button);
-    EXPECT_EQ(session.close(), 0);
+    end_session(session, finish_button);
 }
 
 // The refusals of the pages, each with its error box; the page stays.
@@ -284,8 +285,7 @@ TEST_P(Refusals, ShowTheirMessageAndKeepThePage) {
     c.act(sheet, page);
     EXPECT_EQ(session.take_error_box(), c.message);
     EXPECT_EQ(current_page(sheet), page);
-    leave_wizard(session, cancel_button);
-    EXPECT_EQ(session.close(), 0);
+    end_session(session, cancel_button);
 }
 
 INSTANTIATE_TEST_SUITE_P(
