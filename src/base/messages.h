@@ -222,6 +222,7 @@ inline constexpr const char* cli_unknown_option = "unknown option '";
 inline constexpr const char* cli_option = "option ";
 inline constexpr const char* cli_needs_value = " needs a value";
 inline constexpr const char* cli_takes_no_value = " takes no value";
+inline constexpr const char* cli_ambiguous = " is ambiguous; it may be ";
 inline constexpr const char* cli_empty_output_dir = "the output directory is empty";
 inline constexpr const char* cli_bad_jobs_1 = "the number of jobs must be a number from 1 to ";
 inline constexpr const char* cli_bad_jobs_2 = ", not '";

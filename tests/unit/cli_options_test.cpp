@@ -84,7 +84,7 @@ TEST(CommandLine, ConventionsOfTheCommandLine) {
         EXPECT_TRUE(command.quiet);
     }
     EXPECT_EQ(parse_error({"-qZ", "a.html"}), "unknown option '-Z'");
-    EXPECT_EQ(parse_error({"--no", "a.html"}), "unknown option '--no'") << "ambiguous";
+    EXPECT_EQ(parse_error({"--no", "a.html"}), "option --no is ambiguous; it may be --no-warn, --no-backup");
     EXPECT_EQ(parse_error({"--no-b=1", "a.html"}), "option --no-b takes no value");
     EXPECT_EQ(parse_error({"a.html", "-qj"}), "option -j needs a value");
     CommandLine c = parse_ok({"-ehtm", "--ext=XHTML", "-xold", "--exclude", "/abs/tmp", "--site=web"});

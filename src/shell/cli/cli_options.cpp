@@ -171,6 +171,16 @@ std::string refusal(const std::string& word, int c) {
         if (spec != nullptr && !spec->takes_value && equals != std::string::npos) {
             return messages::cli_option + name + messages::cli_takes_no_value;
         }
+        std::string candidates;
+        for (const OptionSpec& other : option_table) {
+            std::string_view long_name = other.long_name;
+            if (name.size() > 2 && long_name.substr(0, name.size() - 2) == std::string_view(name).substr(2)) {
+                candidates += (candidates.empty() ? "--" : ", --") + std::string(long_name);
+            }
+        }
+        if (spec == nullptr && candidates.find(',') != std::string::npos) {
+            return messages::cli_option + name + messages::cli_ambiguous + candidates;
+        }
         return messages::cli_unknown_option + word + "'";
     }
     const OptionSpec* spec = c > 0 && c < 256 ? spec_of_code(c) : nullptr;
