@@ -56,11 +56,6 @@ void end_fixed_element(Document& d, std::string_view text) {
 
 void end_empty_fixed_element(Document& d) { end_fixed_element(d, info(d.obsolete.fixed).empty_end); }
 
-void end_renamed_element(Document& d, std::string_view end) {
-    emit_xml_lang(d);
-    d.out.append(end);
-}
-
 void warn_replaced(Document& d) { d.diagnostics.warning_element_replaced(d.obsolete.old_element, d.obsolete.new_element); }
 
 void begin_font(Document& d) {

@@ -14,8 +14,6 @@ void begin_fixed_element(Document& d, FixedElement element);
 // Their end: the fixed class merged with the element's own classes, then
 // the text (">"), or for an empty-element tag the replacement's end tag.
 void end_fixed_element(Document& d, std::string_view text);
-// ">" or "/>" of acronym, dir or strike, renamed.
-void end_renamed_element(Document& d, std::string_view end);
 void end_empty_fixed_element(Document& d);
 
 // An attribute that makes the user's code depend on the old element name.

@@ -60,11 +60,6 @@ void begin_embedded_body(Document& d, std::string_view text) {
     d.markup.cdata_open = false;
 }
 
-void end_empty_embedded(Document& d, std::string_view end) {
-    emit_xml_lang(d);
-    d.out.append(end);
-}
-
 void cdata_marker(Document& d, std::string_view text, bool opens, bool kept) {
     if (opens) {
         if (kept) d.out.append(text);

@@ -28,8 +28,6 @@ void cdata_text(Document& d, std::string_view text);
 
 // The ">" of a script or style start tag: no CDATA section is open yet.
 void begin_embedded_body(Document& d, std::string_view text);
-// "/>" of a script or style start tag: the end tag follows at once.
-void end_empty_embedded(Document& d, std::string_view end);
 // CDATA markers in a script or style body. A bare marker goes; a marker in a
 // comment of the body's language stays. Either way the section's state is
 // followed, so that an end tag of the body inside a section is refused
@@ -52,7 +50,8 @@ bool foreign_close(Document& d, std::string_view text);
 // Tags without rules of their own: the name is the first piece after "<".
 void begin_generic_tag(Document& d, std::string_view text);
 void generic_piece(Document& d, std::string_view text);
-// The end of a tag that is copied: a held-back xml:lang, then the text.
+// The end of a tag that is copied: a held-back xml:lang, then the text
+// (">", or what an empty-element tag becomes).
 void end_plain_tag(Document& d, std::string_view text);
 // "/>" of a generic tag.
 void end_empty_generic_tag(Document& d);
