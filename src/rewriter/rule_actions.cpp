@@ -326,9 +326,9 @@ void begin_color_value(Document& d, std::string_view text, const char* selector,
 }
 
 void read_color_value(Document& d, std::string_view text) {
-    std::string_view read = whole_value(d, text);
-    if (!values::colour_readable(read)) invalid_value(d);
-    std::optional<std::string> colour = values::css_colour(read);
+    std::string_view as_written = whole_value(d, text);
+    if (!values::colour_readable(as_written)) invalid_value(d);
+    std::optional<std::string> colour = values::css_colour(as_written);
     if (!colour) {
         end_converted_value(d, text);
         return;
