@@ -62,10 +62,11 @@ struct Number {
 // nullopt: no digits, a negative number, or one beyond 2147483647.
 std::optional<Number> parse_non_negative_integer(std::string_view value);
 
-// The rules for parsing dimension values as Chromium applies them: white
-// space, digits (no sign), an optional fraction, then "%" for a percentage
-// or "*" for a relative length, or anything else (" 200 ", "300px" and "250.7"
-// are lengths). nullopt: no digits, or an integer part beyond 2147483647.
+// The rules for parsing dimension values: white space, digits (no sign), an
+// optional fraction, then "%" for a percentage ("50.%" too), "*" for a
+// relative length (which browsers ignore), or anything else (" 200 ", "300px"
+// and "250.7" are lengths). nullopt: no digits, or an integer part beyond
+// 2147483647.
 std::optional<Number> parse_dimension(std::string_view value);
 
 // The rules for parsing a legacy font size: white space, an optional sign
