@@ -86,6 +86,17 @@ bool read_font_face(Document& d, std::string_view text) {
     return true;
 }
 
+void read_font_size(Document& d, std::string_view text) {
+    static constexpr std::string_view declarations[] = {
+        "font-size:x-small;", "font-size:small;",    "font-size:medium;",   "font-size:large;",
+        "font-size:x-large;", "font-size:xx-large;", "font-size:xxx-large;",
+    };
+    std::string_view value = whole_value(d, text);
+    std::optional<int> size = values::parse_legacy_font_size(value);
+    if (!size || value.find('&') != std::string_view::npos) d.diagnostics.error_bad_value("size");
+    keyword_value(d, text, declarations[*size - 1]);
+}
+
 void begin_renamed_element(Document& d, const char* old_name, const char* new_name,
                            bool compact_allowed) {
     d.obsolete.old_element = old_name;

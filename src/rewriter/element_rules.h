@@ -23,6 +23,8 @@ void warn_replaced(Document& d);
 void begin_font(Document& d);
 void begin_font_face(Document& d, std::string_view text);
 bool read_font_face(Document& d, std::string_view text);
+// size, read as browsers read a legacy font size: 1 to 7, or relative to 3.
+void read_font_size(Document& d, std::string_view text);
 
 // acronym, dir, strike: renamed, with compact deleted or refused.
 void begin_renamed_element(Document& d, const char* old_name, const char* new_name,

@@ -75,7 +75,7 @@ void begin_border(Document& d, std::string_view text, bool image) {
 }
 
 void border_digits(Document& d, std::string_view text) {
-    std::string_view digits = value_of(text);
+    std::string_view digits = integer_value(d, text);
     if (digits == "0") {
         if (!(d.forms.border_is_image && d.options.delete_img_border)) {
             d.element.ensure_class(d.styles);

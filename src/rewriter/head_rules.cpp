@@ -183,8 +183,8 @@ void begin_margin_value(Document& d, std::string_view text, const char* attribut
     d.value.property = property;
 }
 
-void read_margin(Document& d, std::string_view digits) {
-    read_pixels(d, digits, d.value.property, nullptr);
+void read_margin(Document& d, std::string_view text) {
+    read_pixels(d, text, d.value.property, nullptr);
 }
 
 }  // namespace quorlix::rules

@@ -51,6 +51,6 @@ void begin_body(Document& d, std::string_view text);
 // topmargin and the like: the property that the digits set.
 void begin_margin_value(Document& d, std::string_view text, const char* attribute,
                         const char* property);
-void read_margin(Document& d, std::string_view digits);
+void read_margin(Document& d, std::string_view text);
 
 }  // namespace quorlix::rules

@@ -326,7 +326,14 @@ void begin_color_value(Document& d, std::string_view text, const char* selector,
 }
 
 void read_color_value(Document& d, std::string_view text) {
-    std::string_view value = value_of(text);
+    std::string_view as_written = whole_value(d, text);
+    if (!values::colour_readable(as_written)) invalid_value(d);
+    std::optional<std::string> colour = values::css_colour(as_written);
+    if (!colour) {
+        end_converted_value(d, text);
+        return;
+    }
+    std::string_view value = *colour;
     if (d.value.color_spreads_to_table) {
         for (DeferredBuffer* buffer : {&d.element.element_css, &d.element.colgroup_css,
                                        &d.element.rowgroup_css, &d.element.cell_css}) {
@@ -369,24 +376,69 @@ bool read_background_value(Document& d, std::string_view text) {
     return true;
 }
 
-void read_pixels(Document& d, std::string_view digits, const char* first, const char* second) {
+std::string_view whole_value(Document& d, std::string_view text) {
+    if (text.empty() || !d.is_saved_quote(text.back())) d.diagnostics.error_quote_mismatch(d.value.attribute);
+    return value_of(text);
+}
+
+namespace {
+
+bool holds_reference(std::string_view value) { return value.find('&') != std::string_view::npos; }
+
+// Both properties (the second may be null) get the same length.
+void add_lengths(Document& d, std::string_view number, std::string_view unit, const char* first,
+                 const char* second) {
     for (const char* property : {first, second}) {
         if (property == nullptr) continue;
         add_css(d, property);
-        add_css(d, digits);
-        add_css(d, "px;");
+        add_css(d, number);
+        add_css(d, unit);
     }
 }
 
-void read_space(Document& d, std::string_view digits, const char* first, const char* second) {
-    if (digits == "0") {
-        add_css(d, first);
-        add_css(d, "0;");
-        add_css(d, second);
-        add_css(d, "0;");
-    } else {
-        read_pixels(d, digits, first, second);
+}  // namespace
+
+std::string_view integer_value(Document& d, std::string_view text) {
+    std::string_view value = whole_value(d, text);
+    std::optional<values::Number> number = values::parse_non_negative_integer(value);
+    if (!number || holds_reference(value)) invalid_value(d);
+    return number->text;
+}
+
+values::Number dimension_value(Document& d, std::string_view text) {
+    std::string_view value = whole_value(d, text);
+    std::optional<values::Number> number = values::parse_dimension(value);
+    if (!number || number->relative || holds_reference(value)) invalid_value(d);
+    return *number;
+}
+
+std::string_view cell_padding_value(Document& d, std::string_view text) {
+    std::optional<values::Number> number = values::parse_non_negative_integer(whole_value(d, text));
+    if (number && number->percentage) d.diagnostics.error_percent_value("cellpadding");
+    return integer_value(d, text);
+}
+
+std::string_view cell_spacing_value(Document& d, std::string_view text) {
+    values::Number number = dimension_value(d, text);
+    if (number.percentage) d.diagnostics.error_percent_value("cellspacing");
+    return number.text;
+}
+
+void read_pixels(Document& d, std::string_view text, const char* first, const char* second) {
+    if (!whole_value(d, text).empty()) add_lengths(d, integer_value(d, text), "px;", first, second);
+    end_converted_value(d, text);
+}
+
+void read_space(Document& d, std::string_view text, const char* first, const char* second) {
+    if (!whole_value(d, text).empty()) {
+        values::Number number = dimension_value(d, text);
+        if (number.text == "0" && !number.percentage) {
+            add_lengths(d, "0", ";", first, second);
+        } else {
+            add_lengths(d, number.text, number.percentage ? "%;" : "px;", first, second);
+        }
     }
+    end_converted_value(d, text);
 }
 
 void end_converted_value(Document& d, std::string_view quote) {
@@ -394,11 +446,15 @@ void end_converted_value(Document& d, std::string_view quote) {
 }
 
 void read_length(Document& d, std::string_view text, const char* property) {
-    std::string_view value = value_of(text);
-    add_css(d, property);
-    add_css(d, value);
-    add_css(d, value.back() == '%' ? ";" : "px;");
+    values::Number number = dimension_value(d, text);
+    add_lengths(d, number.text, number.percentage ? "%;" : "px;", property, nullptr);
     end_converted_value(d, text);
+}
+
+void read_column_width(Document& d, std::string_view text) {
+    std::optional<values::Number> number = values::parse_dimension(whole_value(d, text));
+    if (number && number->relative) asterisk_units(d);
+    read_length(d, text, "width:");
 }
 
 void invalid_value(Document& d) { d.diagnostics.error_quote_or_value(d.value.attribute); }

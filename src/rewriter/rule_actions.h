@@ -4,6 +4,7 @@
 // when the value being read has ended and the scanner must pop its state.
 #pragma once
 
+#include "rewriter/attribute_values.h"
 #include "rewriter/document.h"
 
 #include <string>
@@ -113,7 +114,8 @@ void align_char(Document& d, std::string_view text);
 void middle_alignment(Document& d, std::string_view text);
 
 // Colour values: with a selector they become a rule of their own, otherwise a
-// declaration of the element.
+// declaration of the element. A value that gives no colour (empty,
+// "transparent") adds nothing.
 void begin_color_value(Document& d, std::string_view text, const char* selector,
                        const char* property, const char* attribute);
 void read_color_value(Document& d, std::string_view text);
@@ -122,13 +124,34 @@ void read_color_value(Document& d, std::string_view text);
 void begin_background_value(Document& d, std::string_view text);
 bool read_background_value(Document& d, std::string_view text);
 
-// Digits of a space or margin value, and the quote that ends it.
-void read_pixels(Document& d, std::string_view digits, const char* first, const char* second);
-void read_space(Document& d, std::string_view digits, const char* first, const char* second);
+// Values read whole: the text is the value with its closing quote. The
+// number readers refuse a value that browsers ignore (one without digits),
+// and one holding a character reference, which browsers decode before they
+// read the number.
+// The value without its quote, which must be the saved one.
+std::string_view whole_value(Document& d, std::string_view text);
+// The digits of a non-negative integer (" 6 ", "6px" and "+6" give "6").
+std::string_view integer_value(Document& d, std::string_view text);
+// A dimension (" 200 ", "300px", "250.7", "50%"); a relative one ("2*"),
+// which browsers ignore, is refused.
+values::Number dimension_value(Document& d, std::string_view text);
+// cellpadding and cellspacing in pixels: a percentage is refused with its own
+// message.
+std::string_view cell_padding_value(Document& d, std::string_view text);
+std::string_view cell_spacing_value(Document& d, std::string_view text);
+
+// Margins of the body, read as integers: the properties get the number in
+// pixels. An empty value adds nothing.
+void read_pixels(Document& d, std::string_view text, const char* first, const char* second);
+// hspace and vspace, read as dimensions: both margins get the length, 0 as
+// "0". An empty value adds nothing.
+void read_space(Document& d, std::string_view text, const char* first, const char* second);
 void end_converted_value(Document& d, std::string_view quote);
 
-// Widths and heights: digits followed by % or nothing, then the quote.
+// Widths and heights: a dimension in pixels or percent.
 void read_length(Document& d, std::string_view text, const char* property);
+// The width of col and colgroup, where a relative length has its own message.
+void read_column_width(Document& d, std::string_view text);
 
 // Values outside what an attribute accepts.
 [[noreturn]] void invalid_value(Document& d);

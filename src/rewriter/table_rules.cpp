@@ -58,6 +58,7 @@ void table_border(Document& d, std::string_view text) {
         add_css(d, "border:thin outset;");
         d.tables.tag.border_zero = false;
     } else {
+        value = integer_value(d, text);
         add_css(d, "border:");
         add_css(d, value);
         add_css(d, "px outset;");
@@ -68,14 +69,14 @@ void table_border(Document& d, std::string_view text) {
 
 void table_cell_padding(Document& d, std::string_view text) {
     d.element.cell_css.append("padding:");
-    d.element.cell_css.append(value_of(text));
+    d.element.cell_css.append(cell_padding_value(d, text));
     d.element.cell_css.append("px;");
     end_converted_value(d, text);
 }
 
 void table_cell_spacing(Document& d, std::string_view text) {
     add_css(d, "border-spacing:");
-    add_css(d, value_of(text));
+    add_css(d, cell_spacing_value(d, text));
     add_css(d, "px;");
     end_converted_value(d, text);
 }
