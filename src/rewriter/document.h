@@ -128,7 +128,7 @@ struct TableState {
         bool border_zero = true;
         bool frame_seen = false;
         bool border_after_frame = false;  // the border width wins over frame's thin one
-        TableFrame frame = TableFrame::void_sides;
+        std::optional<TableFrame> frame;  // nullopt: no frame, or frame=""
         bool rules_seen = false;
         std::optional<TableRules> rules = TableRules::none;  // nullopt: rules=""
         bool align_seen = false;

@@ -59,14 +59,14 @@ bool first_table_attribute(Document& d, bool TableState::StartTag::*seen, std::s
 void table_border(Document& d, std::string_view text) {
     std::string_view value = value_of(text);
     TableState::StartTag& t = d.tables.tag;
-    t.border_after_frame = t.frame_seen;
+    t.border_after_frame = t.frame.has_value();
     if (value.empty() || value == "border") {
         add_css(d, "border:thin outset;");
         t.border_zero = false;
     } else if (value == "0") {
         // A border of 0 only matters as the width of the sides that an
         // earlier frame draws; otherwise the table has no border of its own.
-        if (t.frame_seen) add_css(d, "border:0px outset;");
+        if (t.frame) add_css(d, "border:0px outset;");
         t.border_zero = true;
     } else {
         add_css(d, "border:");
@@ -91,7 +91,7 @@ void table_cell_spacing(Document& d, std::string_view text) {
     end_converted_value(d, text);
 }
 
-void table_frame(Document& d, std::string_view text, TableFrame frame) {
+void table_frame(Document& d, std::string_view text, std::optional<TableFrame> frame) {
     d.tables.tag.frame = frame;
     end_converted_value(d, text);
 }
@@ -109,11 +109,11 @@ void end_table(Document& d, std::string_view end) {
         t.rules = TableRules::none;
     }
     bool visible_border = t.border_seen && !t.border_zero;
-    if (t.frame_seen) {
+    if (t.frame) {
         // frame draws thin sides unless a border attribute after it gives
         // their width; a void frame draws none.
-        if (!t.border_after_frame && t.frame != TableFrame::void_sides) add_css(d, "border-width:thin;");
-        add_css(d, frame_declarations(t.frame));
+        if (!t.border_after_frame && *t.frame != TableFrame::void_sides) add_css(d, "border-width:thin;");
+        add_css(d, frame_declarations(*t.frame));
     } else if (t.rules_seen && !visible_border) {
         // Hidden outer borders win over the cells' rules at the table's edge.
         add_css(d, "border-style:hidden;");
@@ -232,13 +232,11 @@ void center_or_right_alignment(Document& d, std::string_view text, bool right) {
     add_css(d, right ? "text-align:right;" : "text-align:center;");
     // In a table browsers also move the blocks of the cell (a nested table,
     // a block of fixed width), which only the vendor values do.
-    if (!d.value.cell_alignment) {
-        // paragraphs and headings: text only
-    } else if (d.options.standard_css_only) {
+    if (d.value.cell_alignment && d.options.standard_css_only) {
         std::string element = d.markup.tag_name;
         element += right ? " align=\"right\"" : " align=\"center\"";
         d.diagnostics.warning_center_alignment(element);
-    } else {
+    } else if (d.value.cell_alignment) {
         add_css(d, right ? "text-align:-moz-right;text-align:-webkit-right;"
                          : "text-align:-moz-center;text-align:-webkit-center;");
     }

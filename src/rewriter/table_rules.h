@@ -23,7 +23,8 @@ void table_cell_padding(Document& d, std::string_view text);
 void table_cell_spacing(Document& d, std::string_view text);
 // bordercolor: the colour goes to the table, its cells and its groups.
 void begin_table_border_color(Document& d, std::string_view text);
-void table_frame(Document& d, std::string_view text, TableFrame frame);
+// nullopt: an empty frame value, which browsers ignore.
+void table_frame(Document& d, std::string_view text, std::optional<TableFrame> frame);
 // nullopt: an empty rules value, taken as no rules attribute.
 void table_rules(Document& d, std::string_view text, std::optional<TableRules> rules);
 // end: ">", or "></table>" for an empty-element tag.
