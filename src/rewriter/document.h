@@ -127,7 +127,8 @@ struct TableState {
         bool border_seen = false;
         bool border_zero = true;
         bool frame_seen = false;
-        TableFrame frame = TableFrame::void_sides;
+        bool border_after_frame = false;  // the border width wins over frame's thin one
+        std::optional<TableFrame> frame;  // nullopt: no frame, or frame=""
         bool rules_seen = false;
         std::optional<TableRules> rules = TableRules::none;  // nullopt: rules=""
         bool align_seen = false;
@@ -137,9 +138,11 @@ struct TableState {
     bool header_cell = false;
 };
 
-// An hr whose colour was given: noshade adds no grey.
+// An hr's colour and noshade decide its border and background at the end of
+// its start tag: a colour wins over noshade's grey.
 struct HrState {
     bool colour_given = false;
+    bool noshade = false;
 };
 
 class Document {

@@ -24,16 +24,19 @@ void ElementState::ensure_class(StyleRegistry& styles) {
 }
 
 void ElementState::write_class_attribute(OutputBuffer& out, StyleRegistry& styles) const {
-    bool generated = element_class_name && element_css.has_content();
+    // A table whose cells or groups have rules of its class keeps a class of
+    // its own: those rules must not reach other elements. It needs the class
+    // even when the table itself has no declarations.
+    const bool own_rules =
+        cell_css.has_content() || colgroup_css.has_content() || rowgroup_css.has_content();
+    bool generated = element_class_name && (element_css.has_content() || own_rules);
     bool own = class_value.has_content();
     if (!generated && !own) return;
     out.append(" class=\"");
     if (generated) {
-        // A table whose cells or groups have rules of its class keeps a class
-        // of its own: those rules must not reach other elements.
-        const bool own_rules =
-            cell_css.has_content() || colgroup_css.has_content() || rowgroup_css.has_content();
-        out.append(styles.generated_class(*element_class_name, element_css.view(), own_rules));
+        out.append(element_css.has_content()
+                       ? styles.generated_class(*element_class_name, element_css.view(), own_rules)
+                       : std::string_view(*element_class_name));
         if (own) out.append_char(' ');
     }
     if (own) out.append(class_value.view());

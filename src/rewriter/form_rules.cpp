@@ -85,7 +85,7 @@ void border_digits(Document& d, std::string_view text) {
         d.element.ensure_class(d.styles);
         add_css(d, "border:");
         add_css(d, digits);
-        add_css(d, "px solid #000;");
+        add_css(d, "px solid;");  // the colour is the text colour, as browsers draw it
     }
     end_converted_value(d, text);
 }

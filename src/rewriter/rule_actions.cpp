@@ -309,7 +309,9 @@ void align_char(Document& d, std::string_view text) {
 
 void middle_alignment(Document& d, std::string_view text) {
     add_css(d, "vertical-align:middle;");
-    if (!d.options.standard_css_only) add_css(d, "vertical-align:-moz-middle-with-baseline;");
+    if (!d.options.standard_css_only) {
+        add_css(d, "vertical-align:-moz-middle-with-baseline;vertical-align:-webkit-baseline-middle;");
+    }
     end_converted_value(d, text);
 }
 

@@ -4,6 +4,8 @@
 #include "rewriter/rule_actions.h"
 
 #include <iterator>
+#include <limits>
+#include <string>
 
 namespace quorlix::rules {
 
@@ -19,15 +21,17 @@ constexpr std::string_view rules_rows =
 }  // namespace
 
 std::string_view frame_declarations(TableFrame frame) {
+    // Browsers draw the framed sides solid and hide the others; the values
+    // run top, right, bottom, left as border-style reads them.
     static constexpr std::string_view declarations[] = {
         "border-style:hidden;",
-        "border-right-style:hidden;border-bottom-style:hidden;border-left-style:hidden;",
-        "border-top-style:hidden;border-right-style:hidden;border-left-style:hidden;",
-        "border-right-style:hidden;border-left-style:hidden;",
-        "border-top-style:hidden;border-bottom-style:hidden;",
-        "border-top-style:hidden;border-right-style:hidden;border-bottom-style:hidden;",
-        "border-top-style:hidden;border-bottom-style:hidden;border-left-style:hidden;",
-        "",
+        "border-style:solid hidden hidden;",
+        "border-style:hidden hidden solid;",
+        "border-style:solid hidden;",
+        "border-style:hidden solid;",
+        "border-style:hidden hidden hidden solid;",
+        "border-style:hidden solid hidden hidden;",
+        "border-style:solid;",
     };
     static_assert(std::size(declarations) == static_cast<std::size_t>(TableFrame::box) + 1);
     return declarations[static_cast<std::size_t>(frame)];
@@ -54,15 +58,22 @@ bool first_table_attribute(Document& d, bool TableState::StartTag::*seen, std::s
 
 void table_border(Document& d, std::string_view text) {
     std::string_view value = value_of(text);
+    TableState::StartTag& t = d.tables.tag;
+    t.border_after_frame = t.frame.has_value();
     if (value.empty() || value == "border") {
         add_css(d, "border:thin outset;");
-        d.tables.tag.border_zero = false;
+        t.border_zero = false;
+    } else if (value == "0") {
+        // A border of 0 only matters as the width of the sides that an
+        // earlier frame draws; otherwise the table has no border of its own.
+        if (t.frame) add_css(d, "border:0px outset;");
+        t.border_zero = true;
     } else {
         value = integer_value(d, text);
         add_css(d, "border:");
         add_css(d, value);
         add_css(d, "px outset;");
-        d.tables.tag.border_zero = value == "0";
+        t.border_zero = false;
     }
     end_converted_value(d, text);
 }
@@ -81,7 +92,7 @@ void table_cell_spacing(Document& d, std::string_view text) {
     end_converted_value(d, text);
 }
 
-void table_frame(Document& d, std::string_view text, TableFrame frame) {
+void table_frame(Document& d, std::string_view text, std::optional<TableFrame> frame) {
     d.tables.tag.frame = frame;
     end_converted_value(d, text);
 }
@@ -94,14 +105,21 @@ void table_rules(Document& d, std::string_view text, std::optional<TableRules> r
 void end_table(Document& d, std::string_view end) {
     TableState::StartTag& t = d.tables.tag;
     ElementState& e = d.element;
-    if (t.frame_seen && !t.border_seen) add_css(d, "border-width:thin;border-style:outset;");
-    if (t.border_seen && !t.border_zero && !t.frame_seen) t.frame = TableFrame::box;
-    add_css(d, frame_declarations(t.frame));
     if (!t.rules) {  // rules="" counts as no rules attribute
         t.rules_seen = false;
         t.rules = TableRules::none;
     }
-    if (t.border_seen && !t.border_zero && !t.rules_seen) {
+    bool visible_border = t.border_seen && !t.border_zero;
+    if (t.frame) {
+        // frame draws thin sides unless a border attribute after it gives
+        // their width; a void frame draws none.
+        if (!t.border_after_frame && *t.frame != TableFrame::void_sides) add_css(d, "border-width:thin;");
+        add_css(d, frame_declarations(*t.frame));
+    } else if (t.rules_seen && !visible_border) {
+        // Hidden outer borders win over the cells' rules at the table's edge.
+        add_css(d, "border-style:hidden;");
+    }
+    if (visible_border && !t.rules_seen) {
         t.rules = TableRules::inset;
     } else if (t.rules_seen) {
         add_css(d, "border-collapse:collapse;");
@@ -158,18 +176,70 @@ void bad_value(Document& d) { d.diagnostics.error_bad_value(d.value.attribute); 
 
 void begin_hr(Document& d, std::string_view text) {
     begin_copied_tag(d, text);
-    d.hr.colour_given = false;
+    d.hr = HrState{};
 }
 
 void begin_hr_color(Document& d, std::string_view text) {
-    begin_color_value(d, text, nullptr, "background-color:", "color");
+    begin_color_value(d, text, nullptr, "color:", "color");
     d.hr.colour_given = true;
 }
 
 void hr_noshade(Document& d, std::string_view text) {
-    if (!d.hr.colour_given) {
-        d.element.ensure_class(d.styles);
-        add_css(d, "background-color:#808080;");
+    d.element.ensure_class(d.styles);
+    d.hr.noshade = true;
+    end_converted_value(d, text);
+}
+
+std::string hr_size_declarations(std::string_view value) {
+    // Browsers read the size as an integer after leading white space, with
+    // an optional sign, and ignore what follows the digits; a value without
+    // digits, or one too large, counts as 0. The rule is 2 pixels of border
+    // and size - 2 of height; a size of 1 or less keeps only the top border.
+    std::size_t i = value.find_first_not_of(" \t\n\r\f\v");
+    if (i == std::string_view::npos) i = value.size();
+    bool negative = false;
+    if (i < value.size() && (value[i] == '+' || value[i] == '-')) negative = value[i++] == '-';
+    long long size = 0;
+    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
+        size = size * 10 + (value[i] - '0');
+        if (size > std::numeric_limits<int>::max()) {
+            size = 0;
+            break;
+        }
+    }
+    if (negative || size <= 1) return "height:0;border-bottom-width:0;";
+    if (size == 2) return "height:0;";
+    return "height:" + std::to_string(size - 2) + "px;";
+}
+
+void hr_size(Document& d, std::string_view text) {
+    add_css(d, hr_size_declarations(value_of(text)));
+    end_converted_value(d, text);
+}
+
+void end_hr(Document& d) {
+    // A colour draws the rule solid in that colour, border and inside alike;
+    // noshade without a colour draws it solid grey.
+    if (d.hr.colour_given) {
+        add_css(d, "border-style:solid;background-color:currentcolor;");
+    } else if (d.hr.noshade) {
+        add_css(d, "border-style:solid;border-color:#808080;background-color:#808080;");
+    }
+    end_converted_tag(d);
+}
+
+void center_or_right_alignment(Document& d, std::string_view text, bool right) {
+    d.element.ensure_class(d.styles);
+    add_css(d, right ? "text-align:right;" : "text-align:center;");
+    // In a table browsers also move the blocks of the cell (a nested table,
+    // a block of fixed width), which only the vendor values do.
+    if (d.value.cell_alignment && d.options.standard_css_only) {
+        std::string element = d.markup.tag_name;
+        element += right ? " align=\"right\"" : " align=\"center\"";
+        d.diagnostics.warning_center_alignment(element);
+    } else if (d.value.cell_alignment) {
+        add_css(d, right ? "text-align:-moz-right;text-align:-webkit-right;"
+                         : "text-align:-moz-center;text-align:-webkit-center;");
     }
     end_converted_value(d, text);
 }

@@ -6,6 +6,7 @@
 #include "rewriter/document.h"
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace quorlix::rules {
@@ -22,7 +23,8 @@ void table_cell_padding(Document& d, std::string_view text);
 void table_cell_spacing(Document& d, std::string_view text);
 // bordercolor: the colour goes to the table, its cells and its groups.
 void begin_table_border_color(Document& d, std::string_view text);
-void table_frame(Document& d, std::string_view text, TableFrame frame);
+// nullopt: an empty frame value, which browsers ignore.
+void table_frame(Document& d, std::string_view text, std::optional<TableFrame> frame);
 // nullopt: an empty rules value, taken as no rules attribute.
 void table_rules(Document& d, std::string_view text, std::optional<TableRules> rules);
 // end: ">", or "></table>" for an empty-element tag.
@@ -39,11 +41,20 @@ bool cell_scope(Document& d);
 // hr values that fail with "Missing or invalid value for".
 [[noreturn]] void bad_value(Document& d);
 void begin_hr(Document& d, std::string_view text);
-// color: the hr's background; noshade then adds no grey.
+// color: the hr's colour; noshade then adds no grey.
 void begin_hr_color(Document& d, std::string_view text);
 void hr_noshade(Document& d, std::string_view text);
+// The declarations for an hr size value, read as browsers read it.
+std::string hr_size_declarations(std::string_view value);
+void hr_size(Document& d, std::string_view text);
+// The end of an hr start tag: its colour or noshade, then the class.
+void end_hr(Document& d);
 
-// What a frame value hides of the table's outer border.
+// align center or right (true: right) in align_value: on a row group, row
+// or cell it also moves the blocks inside.
+void center_or_right_alignment(Document& d, std::string_view text, bool right);
+
+// How a frame value draws the table's outer sides.
 std::string_view frame_declarations(TableFrame frame);
 
 }  // namespace quorlix::rules
