@@ -63,17 +63,20 @@ void table_border(Document& d, std::string_view text) {
     if (value.empty() || value == "border") {
         add_css(d, "border:thin outset;");
         t.border_zero = false;
-    } else if (value == "0") {
-        // A border of 0 only matters as the width of the sides that an
-        // earlier frame draws; otherwise the table has no border of its own.
+        end_converted_value(d, text);
+        return;
+    }
+    const std::string_view digits = integer_value(d, text);
+    t.border_zero = digits.find_first_not_of('0') == std::string_view::npos;
+    if (t.border_zero) {
+        // A border of 0 (" 0 ", "00") only matters as the width of the sides
+        // that an earlier frame draws; otherwise the table has no border of
+        // its own.
         if (t.frame) add_css(d, "border:0px outset;");
-        t.border_zero = true;
     } else {
-        value = integer_value(d, text);
         add_css(d, "border:");
-        add_css(d, value);
+        add_css(d, digits);
         add_css(d, "px outset;");
-        t.border_zero = false;
     }
     end_converted_value(d, text);
 }
