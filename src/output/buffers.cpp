@@ -17,7 +17,8 @@ void OutputBuffer::drop_line_indent() {
     std::size_t start = text.size();
     while (start > 0 && (text[start - 1] == ' ' || text[start - 1] == '\t')) --start;
     if (start == text.size() || (start > 0 && text[start - 1] != '\n')) return;
-    for (std::uint64_t position : {style_position_, title_end_position_, head_position_, html_tag_end_position_}) {
+    for (std::uint64_t position :
+         {style_position_, title_end_position_, head_position_, html_tag_end_position_}) {
         if (position > start) return;
     }
     truncate(start);

@@ -37,7 +37,8 @@ const FixedElementInfo& info(FixedElement element) {
 }  // namespace
 
 bool is_fixed_class_word(std::string_view word) {
-    for (FixedElement element : {FixedElement::big, FixedElement::center, FixedElement::nobr, FixedElement::tt}) {
+    using enum FixedElement;
+    for (FixedElement element : {big, center, nobr, tt}) {
         if (info(element).word == word) return true;
     }
     return false;

@@ -38,7 +38,8 @@ void begin_internal_subset(Document& d) { d.head_tags.internal_subset.clear(); }
 bool end_internal_subset(Document& d, char next_byte, const char* at, const char* end) {
     InternalSubset subset = read_internal_subset(d.head_tags.internal_subset);
     if (!subset.problem.empty()) {
-        d.diagnostics.fatal_error(messages::internal_subset_1, subset.problem + messages::internal_subset_2);
+        subset.problem += messages::internal_subset_2;
+        d.diagnostics.fatal_error(messages::internal_subset_1, subset.problem);
     }
     if (subset.entities.empty()) return false;
     std::string page;

@@ -51,7 +51,8 @@ bool read_entity(std::string_view text, std::size_t& at, InternalSubset& subset)
     if (at < text.size() && text[at] == '%') {
         ++at;
         skip_blanks(text, at);
-        subset.problem = std::string(messages::subset_parameter_entity) + std::string(read_name(text, at));
+        subset.problem = messages::subset_parameter_entity;
+        subset.problem += read_name(text, at);
         return false;
     }
     std::string_view name = read_name(text, at);
@@ -119,8 +120,9 @@ InternalSubset read_internal_subset(std::string_view text) {
             if (!read_entity(text, at, subset)) return subset;
         } else if (rest.starts_with("<!") && at + 2 < text.size() && is_name_start(text[at + 2])) {
             at += 2;
-            subset.problem = std::string(messages::subset_declaration_1) + std::string(read_name(text, at)) +
-                             messages::subset_declaration_2;
+            subset.problem = messages::subset_declaration_1;
+            subset.problem += read_name(text, at);
+            subset.problem += messages::subset_declaration_2;
             return subset;
         } else if (rest.starts_with("<?")) {
             subset.problem = messages::subset_instruction;

@@ -275,14 +275,21 @@ std::string_view generated_looking_selector(std::string_view css, std::string_vi
     return {};
 }
 
+namespace {
+
+void refuse_class_name(Document& d, std::string_view name) {
+    if (name.empty()) return;
+    d.diagnostics.fatal_error(messages::class_in_use_1, std::string(name) + messages::class_in_use_2);
+}
+
+}  // namespace
+
 void check_page_classes(Document& d, std::string_view classes) {
-    std::string_view name = generated_looking_class(classes, d.styles.prefix());
-    if (!name.empty()) d.diagnostics.fatal_error(messages::class_in_use_1, std::string(name) + messages::class_in_use_2);
+    refuse_class_name(d, generated_looking_class(classes, d.styles.prefix()));
 }
 
 void check_page_style_sheet(Document& d, std::size_t from) {
-    std::string_view name = generated_looking_selector(d.out.view().substr(from), d.styles.prefix());
-    if (!name.empty()) d.diagnostics.fatal_error(messages::class_in_use_1, std::string(name) + messages::class_in_use_2);
+    refuse_class_name(d, generated_looking_selector(d.out.view().substr(from), d.styles.prefix()));
 }
 
 bool read_id_value(Document& d, std::string_view text) {
