@@ -61,6 +61,27 @@ inline constexpr const char* tfoot_end_without_tfoot =
 inline constexpr const char* table_end_without_table =
     "</table> encountered without a matching <table>";
 
+// A DOCTYPE internal subset that HTML5 cannot take over, around what it
+// holds (one of the subset_ texts, some completed by a name).
+inline constexpr const char* internal_subset_1 = "The DOCTYPE's internal subset holds ";
+inline constexpr const char* internal_subset_2 =
+    ", which HTML5 cannot take over; the page is left as it is";
+inline constexpr const char* subset_parameter_entity = "the parameter entity %";
+inline constexpr const char* subset_parameter_reference = "a reference to the parameter entity %";
+inline constexpr const char* subset_external_entity = "the external entity ";
+inline constexpr const char* subset_markup_value = "markup in the value of the entity ";
+inline constexpr const char* subset_reference_value = "a reference in the value of the entity ";
+inline constexpr const char* subset_declaration_1 = "an <!";
+inline constexpr const char* subset_declaration_2 = " declaration";
+inline constexpr const char* subset_instruction = "a processing instruction";
+inline constexpr const char* subset_unreadable = "text that is no declaration: ";
+
+// A class name of the page that generated classes would take too, around the
+// name.
+inline constexpr const char* class_in_use_1 = "Class name ";
+inline constexpr const char* class_in_use_2 =
+    " is already used in the page; choose another prefix with --class-prefix";
+
 // Message heads completed by an attribute or element name.
 inline constexpr const char* percent_value = "Unable to convert % values for ";
 inline constexpr const char* asterisk_units = "Unable to convert * (asterisk) units for ";

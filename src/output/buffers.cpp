@@ -17,7 +17,8 @@ void OutputBuffer::drop_line_indent() {
     std::size_t start = text.size();
     while (start > 0 && (text[start - 1] == ' ' || text[start - 1] == '\t')) --start;
     if (start == text.size() || (start > 0 && text[start - 1] != '\n')) return;
-    for (std::uint64_t position : {style_position_, title_end_position_, head_position_}) {
+    for (std::uint64_t position :
+         {style_position_, title_end_position_, head_position_, html_tag_end_position_}) {
         if (position > start) return;
     }
     truncate(start);
@@ -79,7 +80,7 @@ void OutputBuffer::reset(std::uint64_t input_size) {
     if (input_size < (max - first_block) / 2) try_reserve(input_size + input_size / 4 + first_block);
     reserve(first_block, messages::to_allocate_output);
     clear();
-    style_position_ = title_end_position_ = head_position_ = 0;
+    style_position_ = title_end_position_ = head_position_ = html_tag_end_position_ = 0;
 }
 
 void DeferredBuffer::reserve_first_block() {

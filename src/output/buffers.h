@@ -146,10 +146,14 @@ public:
     }
     void mark_title_end() { title_end_position_ = length(); }
     void mark_head_position() { head_position_ = length(); }
+    // Where the html start tag ends (before its ">"): a lang attribute that
+    // the head gives the page later is inserted there.
+    void mark_html_tag_end() { html_tag_end_position_ = length(); }
     bool head_position_set() const { return head_position_ != 0; }
     std::uint64_t style_position() const { return style_position_; }
     std::uint64_t title_end_position() const { return title_end_position_; }
     std::uint64_t head_position() const { return head_position_; }
+    std::uint64_t html_tag_end_position() const { return html_tag_end_position_; }
 
     // Removes the blanks that indent the line being written, when nothing
     // but blanks precedes them on it and no recorded position lies among
@@ -160,6 +164,7 @@ private:
     std::uint64_t style_position_ = 0;
     std::uint64_t title_end_position_ = 0;
     std::uint64_t head_position_ = 0;
+    std::uint64_t html_tag_end_position_ = 0;
 };
 
 class DeferredBuffer {

@@ -18,9 +18,17 @@ void write_document(TextWriter& file, const OutputBuffer& out, HeadTexts& head,
     std::string_view document = out.view();
     std::uint64_t written = 0;
 
-    if ((head.charset_declaration || head.viewport_element) && out.head_position() != 0) {
-        written = out.head_position();
+    if (head.html_attribute && out.html_tag_end_position() != 0) {
+        written = out.html_tag_end_position();
         write_checked(file, document.substr(0, written), diagnostics);
+        write_checked(file, *head.html_attribute, diagnostics);
+        head.html_attribute.reset();
+    }
+
+    if ((head.charset_declaration || head.viewport_element) && out.head_position() != 0) {
+        if (out.head_position() < written) diagnostics.error_internal(messages::negative_offset);
+        write_checked(file, document.substr(written, out.head_position() - written), diagnostics);
+        written = out.head_position();
         if (head.charset_declaration) {
             write_checked(file, *head.charset_declaration, diagnostics);
             head.charset_declaration.reset();

@@ -14,6 +14,9 @@
 namespace quorlix {
 
 struct HeadTexts {
+    // An attribute for the html start tag (" lang=\"en-GB\"") that the head
+    // gave after the tag was written.
+    std::optional<std::string> html_attribute;
     std::optional<std::string> charset_declaration;
     std::optional<std::string> viewport_element;
 };

@@ -14,6 +14,9 @@ void MarkupState::reset() {
     foreign_start_tag = false;
     cdata_open = false;
     cdata_bare = false;
+    copied_class.reset();
+    class_into_tag = false;
+    style_body_start = 0;
 }
 
 void Document::begin(std::uint64_t input_size) {

@@ -46,6 +46,12 @@ struct MarkupState {
     // marker was a bare one (which went) or one in a comment (which stayed).
     bool cdata_open = false;
     bool cdata_bare = false;
+    // A class value that is copied as it is, collected to be checked; it
+    // goes into the tag buffer (meta, link) or the output. Where the text of
+    // a style element began in the output.
+    DeferredBuffer copied_class;
+    bool class_into_tag = false;
+    std::uint64_t style_body_start = 0;
 
     // The per-document reset (the buffers keep their room).
     void reset();
@@ -70,8 +76,13 @@ struct ValueState {
 struct HeadState {
     struct Meta {
         bool content_type = false;
+        bool content_language = false;
         bool viewport = false;
         bool keep = true;
+        // Where the content value lies in the tag buffer, and its quote.
+        std::size_t content_begin = 0;
+        std::size_t content_end = 0;
+        char content_quote = '"';
     } meta;
     struct Link {
         bool style_sheet = false;
@@ -90,6 +101,15 @@ struct HeadState {
     // references in converted values stand for may be written as UTF-8.
     bool page_in_utf8 = true;
     bool body_seen = false;
+    // The html start tag had lang or xml:lang: a Content-Language meta then
+    // gives it none.
+    bool html_lang_given = false;
+    // The internal subset of the DOCTYPE as it is read; the rest of the page
+    // with its entities expanded, and its reader, which then replaces the
+    // page's.
+    std::string internal_subset;
+    std::string expanded_page;
+    std::optional<TextReader> expanded_reader;
 };
 
 // Obsolete elements being replaced: their old and new names, for a renamed

@@ -36,6 +36,14 @@ const FixedElementInfo& info(FixedElement element) {
 
 }  // namespace
 
+bool is_fixed_class_word(std::string_view word) {
+    using enum FixedElement;
+    for (FixedElement element : {big, center, nobr, tt}) {
+        if (info(element).word == word) return true;
+    }
+    return false;
+}
+
 void begin_fixed_element(Document& d, FixedElement element) {
     const FixedElementInfo& e = info(element);
     d.begin_element();

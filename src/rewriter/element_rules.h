@@ -16,6 +16,9 @@ void begin_fixed_element(Document& d, FixedElement element);
 void end_fixed_element(Document& d, std::string_view text);
 void end_empty_fixed_element(Document& d);
 
+// The word of a fixed class ("center" of quorlix_center).
+bool is_fixed_class_word(std::string_view word);
+
 // An attribute that makes the user's code depend on the old element name.
 void warn_replaced(Document& d);
 

@@ -1,7 +1,10 @@
 #include "rewriter/head_rules.h"
 
+#include "base/messages.h"
 #include "base/text.h"
+#include "rewriter/internal_subset.h"
 #include "rewriter/rule_actions.h"
+#include "rewriter/scanner_support.h"
 
 namespace quorlix::rules {
 
@@ -30,6 +33,46 @@ void end_empty_head(Document& d, std::string_view text) {
     d.out.append(text.substr(text.find('>') + 1));
 }
 
+void begin_internal_subset(Document& d) { d.head_tags.internal_subset.clear(); }
+
+bool end_internal_subset(Document& d, char next_byte, const char* at, const char* end) {
+    InternalSubset subset = read_internal_subset(d.head_tags.internal_subset);
+    if (!subset.problem.empty()) {
+        subset.problem += messages::internal_subset_2;
+        d.diagnostics.fatal_error(messages::internal_subset_1, subset.problem);
+    }
+    if (subset.entities.empty()) return false;
+    std::string page;
+    if (at < end) {
+        page.push_back(next_byte);
+        page.append(at + 1, end);
+    }
+    // Those newlines were counted when they were read; the new reader
+    // gives them again.
+    d.lines.newlines_read -= count_newlines(page.data(), page.size());
+    char block[8192];
+    long n;
+    while ((n = d.input->read(block, sizeof block)) > 0) page.append(block, static_cast<std::size_t>(n));
+    if (n < 0) d.diagnostics.fatal_error(messages::read_error);
+    d.head_tags.expanded_page = expand_entities(page, subset.entities);
+    d.head_tags.expanded_reader.emplace(std::string_view(d.head_tags.expanded_page));
+    d.input = &*d.head_tags.expanded_reader;
+    return true;
+}
+
+void end_html_tag(Document& d, std::string_view text) {
+    d.head_tags.html_lang_given = d.markup.xml_lang_seen || d.markup.lang_given;
+    emit_xml_lang(d);
+    d.out.mark_html_tag_end();
+    d.out.append(text);
+}
+
+std::string_view content_language(std::string_view content) {
+    if (content.find(',') != std::string_view::npos) return {};
+    if (content.find_first_not_of(" \t\n\r\f") == std::string_view::npos) return {};
+    return content;
+}
+
 void begin_meta(Document& d) {
     d.head_tags.meta = HeadState::Meta{};
     d.begin_element();
@@ -40,6 +83,17 @@ void begin_meta(Document& d) {
 void meta_content_type(Document& d) {
     d.head_tags.meta.content_type = true;
     d.head_tags.meta.keep = false;
+}
+
+void meta_content_language(Document& d) {
+    d.head_tags.meta.content_language = true;
+    d.head_tags.meta.keep = false;
+}
+
+void begin_meta_content(Document& d, std::string_view text) {
+    begin_buffered_attribute(d, text);
+    d.head_tags.meta.content_begin = d.head_tags.meta.content_end = d.element.tag.size();
+    d.head_tags.meta.content_quote = text.back();
 }
 
 void meta_dropped(Document& d) { d.head_tags.meta.keep = false; }
@@ -55,8 +109,10 @@ bool meta_charset_label(Document& d, std::string_view text) {
 }
 
 bool meta_content_quote(Document& d, std::string_view quote) {
+    bool ends = d.is_saved_quote(quote[0]);
+    if (ends) d.head_tags.meta.content_end = d.element.tag.size();
     if (!d.head_tags.meta.content_type) d.element.tag.append(quote);
-    return d.is_saved_quote(quote[0]);
+    return ends;
 }
 
 void meta_content_text(Document& d, std::string_view text) {
@@ -79,7 +135,21 @@ void meta_charset_name(Document& d, std::string_view name) {
 
 void end_meta(Document& d, std::string_view text) {
     emit_xml_lang_into_tag(d);
-    if (d.head_tags.meta.content_type) {
+    const HeadState::Meta& meta = d.head_tags.meta;
+    if (meta.content_language) {
+        // Browsers give a page without a language of its own the one of
+        // this pragma (the last one that names one), the content as it is,
+        // blanks included; the html start tag says it in HTML5. The meta
+        // goes with its line.
+        std::string_view content = d.element.tag.view().substr(
+            meta.content_begin, meta.content_end - meta.content_begin);
+        std::string_view language = content_language(content);
+        if (!language.empty() && !d.head_tags.html_lang_given) {
+            d.head.html_attribute = std::string(" lang=") + meta.content_quote + std::string(language) +
+                                    meta.content_quote;
+        }
+        if (!text.empty() && text.back() == '\n') d.out.drop_line_indent();
+    } else if (meta.content_type) {
         // Before the head start tag the declaration takes the meta's place,
         // and then it must not be written a second time after <head>.
         if (!d.out.head_position_set() && d.head.charset_declaration) {
@@ -163,6 +233,16 @@ void end_link(Document& d, std::string_view text) {
     if (d.head_tags.link.style_sheet) d.out.mark_style_position();
     if (d.head_tags.link.keep) write_rebuilt_tag(d, text);
     d.pop_echo();
+}
+
+void begin_style_body(Document& d, std::string_view text) {
+    begin_embedded_body(d, text);
+    d.markup.style_body_start = d.out.length();
+}
+
+void end_style_body(Document& d, std::string_view text) {
+    check_page_style_sheet(d, d.markup.style_body_start);
+    embedded_end_tag(d, text, "style");
 }
 
 void empty_title(Document& d, std::string_view text) {

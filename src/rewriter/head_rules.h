@@ -14,7 +14,32 @@ void end_head_tag(Document& d, std::string_view text);
 // "<head/>": written as a start and an end tag, the head content between.
 void end_empty_head(Document& d, std::string_view text);
 
+// "[" of a DOCTYPE: the internal subset, read up to its "]".
+void begin_internal_subset(Document& d);
+inline void internal_subset_text(Document& d, std::string_view text) {
+    d.head_tags.internal_subset.append(text);
+}
+// "]>": a subset of anything but plain-text entities is refused. When it
+// declares entities, the rest of the page (the unread text of the scanner's
+// buffer, from next_byte at `at` to `end`, and the rest of the input) is
+// read with them expanded, and true is returned: the scanner must then
+// drop its buffer and read on from the page's new reader.
+bool end_internal_subset(Document& d, char next_byte, const char* at, const char* end);
+
+// ">" of the html start tag: where a lang from the head can go.
+void end_html_tag(Document& d, std::string_view text);
+
+// The language that browsers take from a Content-Language meta's content:
+// the whole content (blanks and all: Chromium reads " en-GB " as no known
+// language, and so does lang=" en-GB "), unless it is blank or lists
+// several languages (has a comma); empty when it gives none.
+std::string_view content_language(std::string_view content);
+
 void begin_meta(Document& d);
+// http-equiv="content-language": the meta goes, its language moves to html.
+void meta_content_language(Document& d);
+// content=" of a meta: its value is read in meta_content_value.
+void begin_meta_content(Document& d, std::string_view text);
 // http-equiv="content-type": the meta becomes the character set declaration.
 void meta_content_type(Document& d);
 // http-equiv of a meta that goes (content-style-type and the like).
@@ -42,6 +67,11 @@ void link_obsolete_relation(Document& d);
 void link_sequence_relation(Document& d, std::string_view word);
 void end_link_relation(Document& d, std::string_view quote);
 void end_link(Document& d, std::string_view text);
+
+// The text of the page's own style element: its class selectors must not
+// take generated names.
+void begin_style_body(Document& d, std::string_view text);
+void end_style_body(Document& d, std::string_view text);
 
 // "<title/>": the title gets its end tag (HTML5 would read the rest of the
 // page as its text); the blanks after it are copied.

@@ -2,6 +2,7 @@
 
 #include "base/messages.h"
 #include "base/paths.h"
+#include "rewriter/element_rules.h"
 #include "styles/css_text.h"
 
 namespace quorlix::rules {
@@ -198,10 +199,97 @@ bool read_dropped_value(Document& d, std::string_view text) {
 bool read_class_value(Document& d, std::string_view text) {
     if (is_closing_quote(d, text)) {
         d.pop_echo();
+        check_page_classes(d, d.element.class_value.view());
         return true;
     }
     d.element.class_value.append(text);
     return false;
+}
+
+void begin_copied_class(Document& d, std::string_view text, bool into_tag) {
+    d.markup.class_into_tag = into_tag;
+    d.markup.copied_class.reset();
+    if (into_tag) {
+        begin_buffered_attribute(d, text);
+    } else {
+        begin_copied_attribute(d, text);
+    }
+}
+
+bool read_copied_class(Document& d, std::string_view text) {
+    if (d.markup.class_into_tag) {
+        d.element.tag.append(text);
+    } else {
+        d.out.append(text);
+    }
+    if (is_closing_quote(d, text)) {
+        check_page_classes(d, d.markup.copied_class.view());
+        return true;
+    }
+    d.markup.copied_class.append(text);
+    return false;
+}
+
+namespace {
+
+bool is_generated_suffix(std::string_view suffix) {
+    if (suffix.empty()) return false;
+    // Numbers are written without leading zeros, from 1 on.
+    if (suffix.find_first_not_of("0123456789") == std::string_view::npos) return suffix[0] != '0';
+    return is_fixed_class_word(suffix);
+}
+
+bool is_generated_name(std::string_view name, std::string_view prefix) {
+    return name.size() > prefix.size() && name.substr(0, prefix.size()) == prefix &&
+           is_generated_suffix(name.substr(prefix.size()));
+}
+
+// Bytes of a CSS identifier (non-ASCII bytes included); escapes are not
+// followed, so an escaped name is not seen.
+bool is_identifier_byte(char c) {
+    return is_letter(c) || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+           static_cast<unsigned char>(c) >= 0x80;
+}
+
+}  // namespace
+
+std::string_view generated_looking_class(std::string_view classes, std::string_view prefix) {
+    constexpr std::string_view blanks = " \t\n\r\f";
+    std::size_t start = classes.find_first_not_of(blanks);
+    while (start != std::string_view::npos) {
+        std::size_t end = classes.find_first_of(blanks, start);
+        std::string_view name = classes.substr(start, end == std::string_view::npos ? end : end - start);
+        if (is_generated_name(name, prefix)) return name;
+        start = end == std::string_view::npos ? end : classes.find_first_not_of(blanks, end);
+    }
+    return {};
+}
+
+std::string_view generated_looking_selector(std::string_view css, std::string_view prefix) {
+    for (std::size_t dot = css.find('.'); dot != std::string_view::npos; dot = css.find('.', dot + 1)) {
+        std::size_t end = dot + 1;
+        while (end < css.size() && is_identifier_byte(css[end])) ++end;
+        std::string_view name = css.substr(dot + 1, end - dot - 1);
+        if (is_generated_name(name, prefix)) return name;
+    }
+    return {};
+}
+
+namespace {
+
+void refuse_class_name(Document& d, std::string_view name) {
+    if (name.empty()) return;
+    d.diagnostics.fatal_error(messages::class_in_use_1, std::string(name) + messages::class_in_use_2);
+}
+
+}  // namespace
+
+void check_page_classes(Document& d, std::string_view classes) {
+    refuse_class_name(d, generated_looking_class(classes, d.styles.prefix()));
+}
+
+void check_page_style_sheet(Document& d, std::size_t from) {
+    refuse_class_name(d, generated_looking_selector(d.out.view().substr(from), d.styles.prefix()));
 }
 
 bool read_id_value(Document& d, std::string_view text) {

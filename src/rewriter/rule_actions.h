@@ -82,8 +82,25 @@ bool read_copied_value(Document& d, std::string_view text);
 bool read_buffered_value(Document& d, std::string_view text);
 bool read_dropped_value(Document& d, std::string_view text);
 bool read_class_value(Document& d, std::string_view text);
+// The class value of a tag that copies it (into the output, or into the tag
+// buffer for meta and link): only checked, see check_page_classes.
+void begin_copied_class(Document& d, std::string_view text, bool into_tag);
+bool read_copied_class(Document& d, std::string_view text);
 bool read_id_value(Document& d, std::string_view text);
 bool read_name_value(Document& d, std::string_view text);
+
+// Class names of the page that the generator could draw too: the prefix
+// followed by digits (as a number is written) or by the word of a fixed
+// class. Their rules would cross over, so such a page is refused. The
+// functions return the first such name, or an empty view.
+std::string_view generated_looking_class(std::string_view classes, std::string_view prefix);
+// The same for the class selectors (".name") of a style sheet.
+std::string_view generated_looking_selector(std::string_view css, std::string_view prefix);
+// Refuses the page when its class list holds such a name.
+void check_page_classes(Document& d, std::string_view classes);
+// The style sheet of the page's own style element, whose text went to the
+// output from this position on.
+void check_page_style_sheet(Document& d, std::size_t from);
 
 // The start of an attribute, matched up to its opening quote, which becomes
 // the saved quote. The scanner then reads the value in the matching
