@@ -1,10 +1,11 @@
 #include "rewriter/table_rules.h"
 
 #include "base/messages.h"
+#include "rewriter/attribute_values.h"
 #include "rewriter/rule_actions.h"
 
 #include <iterator>
-#include <limits>
+#include <optional>
 #include <string>
 
 namespace quorlix::rules {
@@ -194,23 +195,15 @@ void hr_noshade(Document& d, std::string_view text) {
 }
 
 std::string hr_size_declarations(std::string_view value) {
-    // Browsers read the size as an integer after leading white space, with
-    // an optional sign, and ignore what follows the digits; a value without
-    // digits, or one too large, counts as 0. The rule is 2 pixels of border
-    // and size - 2 of height; a size of 1 or less keeps only the top border.
-    std::size_t i = value.find_first_not_of(" \t\n\r\f\v");
-    if (i == std::string_view::npos) i = value.size();
-    bool negative = false;
-    if (i < value.size() && (value[i] == '+' || value[i] == '-')) negative = value[i++] == '-';
+    // Browsers read the size as a non-negative integer, and one they cannot
+    // read (no digits, a negative or too large number) counts as 0. The rule
+    // is 2 pixels of border and size - 2 of height; a size of 1 or less keeps
+    // only the top border.
     long long size = 0;
-    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
-        size = size * 10 + (value[i] - '0');
-        if (size > std::numeric_limits<int>::max()) {
-            size = 0;
-            break;
-        }
+    if (std::optional<values::Number> number = values::parse_non_negative_integer(value)) {
+        for (char digit : number->text) size = size * 10 + (digit - '0');
     }
-    if (negative || size <= 1) return "height:0;border-bottom-width:0;";
+    if (size <= 1) return "height:0;border-bottom-width:0;";
     if (size == 2) return "height:0;";
     return "height:" + std::to_string(size - 2) + "px;";
 }
