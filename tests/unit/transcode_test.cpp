@@ -62,7 +62,9 @@ TEST(Transcode, TextBecomesUtf8OrIsRefusedWhereItIsInvalid) {
         const Transcoding result = transcode_to_utf8(*encoding_of_label(c.label), c.text, output);
         EXPECT_EQ(result.outcome, c.outcome);
         EXPECT_EQ(output, c.utf8);
-        if (c.outcome == Outcome::invalid_byte) EXPECT_EQ(result.invalid_offset, c.offset);
+        if (c.outcome == Outcome::invalid_byte) {
+            EXPECT_EQ(result.invalid_offset, c.offset);
+        }
     }
 }
 
