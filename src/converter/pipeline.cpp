@@ -120,6 +120,12 @@ std::string_view declared_charset(std::string_view page) {
                               : starts_with_ignoring_case(rest, "<style")       ? "</style"
                                                                                 : nullptr;
         if (skip_to != nullptr) {
+            // A script or style written as an empty-element tag has no text.
+            const std::size_t tag_end = skip_to[0] == '<' ? page.find('>', at) : std::string_view::npos;
+            if (tag_end != std::string_view::npos && page[tag_end - 1] == '/') {
+                at = tag_end;
+                continue;
+            }
             at = page.find(skip_to, at + 1);
             if (at == std::string_view::npos) break;
             continue;
