@@ -158,20 +158,18 @@ std::string read_rest(TextReader& reader, std::uint64_t input_size, Diagnostics&
 [[noreturn]] void refuse_transcoding(std::string_view text, const platform::Transcoding& result,
                                      std::string_view label, const platform::Encoding* encoding,
                                      Diagnostics& diagnostics) {
-    std::string named(label);
-    if (encoding != nullptr && !equal_ignoring_case(label, encoding->name)) {
-        named += '"';
-        named += messages::encoding_read_as;
-        named += encoding->name;
-        named += ')';
-    } else {
-        named += '"';
-    }
     if (result.outcome != platform::Transcoding::Outcome::invalid_byte) {
         diagnostics.fatal_error(messages::cannot_transcode_1 + std::string(label) +
                                 messages::cannot_transcode_2);
     }
+    std::string named = std::string(label) + '"';
+    if (!equal_ignoring_case(label, encoding->name)) {
+        named += messages::encoding_read_as;
+        named += encoding->name;
+        named += ')';
+    }
     const std::size_t offset = result.invalid_offset;
+    // No line feed before the byte: npos + 1 is 0, the start of the text.
     const std::size_t line_start = offset == 0 ? 0 : text.rfind('\n', offset - 1) + 1;
     const int line = 1 + static_cast<int>(std::count(text.begin(), text.begin() + offset, '\n'));
     static constexpr char hex[] = "0123456789ABCDEF";
