@@ -35,8 +35,16 @@ TEST(Transcode, LabelsNameTheEncodingThatBrowsersUse) {
     EXPECT_FALSE(is_utf8(*encoding_of_label("ascii")));
 }
 
+std::string repeated(const std::string& text, int times) {
+    std::string result;
+    for (int i = 0; i < times; ++i) result += text;
+    return result;
+}
+
 TEST(Transcode, TextBecomesUtf8OrIsRefusedWhereItIsInvalid) {
     using Outcome = Transcoding::Outcome;
+    // Long enough to be converted in more than one piece.
+    const std::string long_text = repeated("caf\xE9 ", 20000);
     const struct {
         const char* label;
         std::string text;
@@ -55,9 +63,11 @@ TEST(Transcode, TextBecomesUtf8OrIsRefusedWhereItIsInvalid) {
         {"shift_jis", "ab\x81 c", Outcome::invalid_byte, "", 2},
         {"shift_jis", "abc\x93", Outcome::invalid_byte, "", 3},
         {"replacement", "abc", Outcome::unsupported, ""},
+        {"latin1", long_text, Outcome::converted, repeated("caf\xC3\xA9 ", 20000)},
+        {"shift_jis", repeated("ab ", 40000) + "\x81 ", Outcome::invalid_byte, "", 120000},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.label) + ": " + c.text);
+        SCOPED_TRACE(std::string(c.label) + ": " + c.text.substr(0, 40));
         std::string output = "left over";
         const Transcoding result = transcode_to_utf8(*encoding_of_label(c.label), c.text, output);
         EXPECT_EQ(result.outcome, c.outcome);

@@ -8,15 +8,15 @@ namespace quorlix::platform {
 
 namespace {
 
-// Text is converted in pieces that end after a line feed (or at the end),
-// which no multi-byte character of these encodings contains, so that no
-// character is cut; the wide buffer then stays small.
+// Text is converted in pieces that end after a line feed or a space (or at
+// the end), bytes that no multi-byte character of these encodings contains,
+// so that no character is cut; the wide buffer then stays small.
 constexpr std::size_t piece_size = 1 << 16;
 
 std::size_t piece_end(std::string_view text, std::size_t from) {
     if (text.size() - from <= piece_size) return text.size();
-    std::size_t lf = text.find('\n', from + piece_size);
-    return lf == std::string_view::npos ? text.size() : lf + 1;
+    std::size_t end = text.find_first_of("\n ", from + piece_size);
+    return end == std::string_view::npos ? text.size() : end + 1;
 }
 
 // The UTF-16 of bytes, or false when the code page finds them invalid.
