@@ -93,7 +93,8 @@ std::string_view meta_charset_label(std::string_view tag) {
         rest.remove_prefix(1);
         while (!rest.empty() && is_blank(rest[0])) rest.remove_prefix(1);
         std::size_t length = 0;
-        while (length < rest.size() && !is_blank(rest[length])) ++length;
+        // Browsers end the label at a semicolon too.
+        while (length < rest.size() && !is_blank(rest[length]) && rest[length] != ';') ++length;
         if (length > 0) return rest.substr(0, length);
     }
     return {};
