@@ -158,6 +158,14 @@ inline constexpr const char* backup_differs_2 =
 // blank line follows.
 inline constexpr const char* done = "Done.\n";
 inline constexpr const char* done_after_break = "Done.\n\n";
+// A page that --to-utf8 cannot transcode, around the byte, its place in the
+// line, the declared label and the encoding browsers read it in.
+inline constexpr const char* invalid_byte_1 = "Byte 0x";
+inline constexpr const char* invalid_byte_2 = ", byte ";
+inline constexpr const char* invalid_byte_3 = " of the line, is not valid in the declared encoding \"";
+inline constexpr const char* encoding_read_as = " (read as ";
+inline constexpr const char* cannot_transcode_1 = "The declared encoding \"";
+inline constexpr const char* cannot_transcode_2 = "\" cannot be converted to UTF-8";
 inline constexpr const char* progress_end = "... ";
 inline constexpr const char* progress_arrow = " -> ";
 
@@ -315,6 +323,10 @@ inline constexpr const char* cli_usage =
     "      --standard-css-only  leave out the vendor-prefixed CSS fallbacks\n"
     "      --share-classes      elements with identical generated CSS share one\n"
     "                           class\n"
+    "      --author-css-wins    the page's own style sheets override the generated\n"
+    "                           CSS, as they overrode the presentational attributes\n"
+    "      --to-utf8            transcode a page declared in another encoding\n"
+    "                           (ISO-8859-1, windows-1252, ...) to UTF-8\n"
     "      --move-viewport-meta move a viewport meta to the top of the head\n"
     "      --drop-prev-next-links  treat rel prev/next like other obsolete links\n"
     "      --class-prefix PREFIX   prefix of generated class names: letters,\n"

@@ -30,6 +30,12 @@ struct ConversionOptions {
     // Elements whose generated declarations are identical share one
     // generated class.
     bool share_classes = false;
+    // Generated rules have zero specificity (:where), so that the page's own
+    // style sheets override them as they overrode the presentational
+    // attributes.
+    bool author_css_wins = false;
+    // A page declared in a legacy encoding is transcoded to UTF-8.
+    bool to_utf8 = false;
     bool no_backup = false;
 
     // Convert a page even when it is HTML5 already.

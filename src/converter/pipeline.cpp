@@ -2,15 +2,18 @@
 
 #include "base/messages.h"
 #include "base/paths.h"
+#include "base/text.h"
 #include "converter/screening.h"
 #include "output/final_write.h"
 #include "output/table_pass.h"
 #include "platform/platform.h"
 #include "platform/replace.h"
 #include "platform/text_stream.h"
+#include "platform/transcode.h"
 #include "rewriter/document.h"
 #include "rewriter/rewriter.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -39,12 +42,196 @@ private:
     bool armed_ = true;
 };
 
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+
+bool starts_with_ignoring_case(std::string_view text, std::string_view word) {
+    return text.size() >= word.size() && equal_ignoring_case(text.substr(0, word.size()), word);
+}
+
+// The quoted value that follows "=" (blanks around it allowed) at the start
+// of text, and the text after its closing quote; none without one.
+std::optional<std::string_view> quoted_value(std::string_view& text) {
+    std::size_t i = 0;
+    while (i < text.size() && is_blank(text[i])) ++i;
+    if (i == text.size() || text[i] != '=') return std::nullopt;
+    ++i;
+    while (i < text.size() && is_blank(text[i])) ++i;
+    if (i == text.size() || (text[i] != '"' && text[i] != '\'')) return std::nullopt;
+    const std::size_t end = text.find(text[i], i + 1);
+    if (end == std::string_view::npos) return std::nullopt;
+    std::string_view value = text.substr(i + 1, end - i - 1);
+    text.remove_prefix(end + 1);
+    return value;
+}
+
+// The charset label of a content-type meta tag (text after "<meta"), when it
+// declares one as the rewriter reads it: http-equiv="content-type" and then
+// a content holding "charset=" and the label.
+std::string_view meta_charset_label(std::string_view tag) {
+    bool content_type = false;
+    while (!tag.empty() && tag[0] != '>') {
+        std::size_t name_end = 0;
+        while (name_end < tag.size() && !is_blank(tag[name_end]) && tag[name_end] != '=' &&
+               tag[name_end] != '>') {
+            ++name_end;
+        }
+        if (name_end == 0) {
+            tag.remove_prefix(1);
+            continue;
+        }
+        const std::string_view name = tag.substr(0, name_end);
+        tag.remove_prefix(name_end);
+        const std::optional<std::string_view> value = quoted_value(tag);
+        if (!value) continue;
+        if (name == "http-equiv" && equal_ignoring_case(*value, "content-type")) content_type = true;
+        if (name != "content" || !content_type) continue;
+        std::size_t at = value->find("charset");
+        if (at == std::string_view::npos) continue;
+        std::string_view rest = value->substr(at + 7);
+        while (!rest.empty() && is_blank(rest[0])) rest.remove_prefix(1);
+        if (rest.empty() || rest[0] != '=') continue;
+        rest.remove_prefix(1);
+        while (!rest.empty() && is_blank(rest[0])) rest.remove_prefix(1);
+        std::size_t length = 0;
+        // Browsers end the label at a semicolon too.
+        while (length < rest.size() && !is_blank(rest[length]) && rest[length] != ';') ++length;
+        if (length > 0) return rest.substr(0, length);
+    }
+    return {};
+}
+
+// The charset label that a page declares, as browsers and the rewriter read
+// it: that of its first content-type meta, else the encoding of its XML
+// declaration. Empty when it declares none. Comments and the text of script
+// and style elements declare nothing.
+std::string_view declared_charset(std::string_view page) {
+    std::string_view xml_label;
+    if (page.starts_with("<?xml")) {
+        std::string_view declaration = page.substr(0, page.find("?>"));
+        std::size_t at = declaration.find("encoding");
+        if (at != std::string_view::npos) {
+            declaration.remove_prefix(at + 8);
+            xml_label = quoted_value(declaration).value_or(std::string_view());
+        }
+    }
+    for (std::size_t at = page.find('<'); at != std::string_view::npos; at = page.find('<', at + 1)) {
+        const std::string_view rest = page.substr(at);
+        const char* skip_to = rest.starts_with("<!--")                          ? "-->"
+                              : starts_with_ignoring_case(rest, "<script")      ? "</script"
+                              : starts_with_ignoring_case(rest, "<style")       ? "</style"
+                                                                                : nullptr;
+        if (skip_to != nullptr) {
+            // A script or style written as an empty-element tag has no text.
+            const std::size_t tag_end = skip_to[0] == '<' ? page.find('>', at) : std::string_view::npos;
+            if (tag_end != std::string_view::npos && page[tag_end - 1] == '/') {
+                at = tag_end;
+                continue;
+            }
+            at = page.find(skip_to, at + 1);
+            if (at == std::string_view::npos) break;
+            continue;
+        }
+        if (rest.starts_with("<meta") && rest.size() > 5 && (is_blank(rest[5]) || rest[5] == '/')) {
+            std::string_view label = meta_charset_label(rest.substr(5));
+            if (!label.empty()) return label;
+        }
+    }
+    return xml_label;
+}
+
+// The rest of the input, as the rewriter would read it.
+std::string read_rest(TextReader& reader, std::uint64_t input_size, Diagnostics& diagnostics) {
+    std::string text;
+    text.reserve(static_cast<std::size_t>(input_size));
+    constexpr std::size_t step = 1 << 16;
+    for (;;) {
+        const std::size_t used = text.size();
+        text.resize(used + step);
+        const long n = reader.read(text.data() + used, step);
+        if (n < 0) diagnostics.fatal_error(messages::read_error);
+        text.resize(used + static_cast<std::size_t>(n));
+        if (n == 0) return text;
+    }
+}
+
+// Refuses a page that cannot be transcoded, naming the declared label (and
+// the encoding browsers read it as, when that is another name).
+[[noreturn]] void refuse_transcoding(std::string_view text, const platform::Transcoding& result,
+                                     std::string_view label, const platform::Encoding* encoding,
+                                     Diagnostics& diagnostics) {
+    if (result.outcome != platform::Transcoding::Outcome::invalid_byte) {
+        diagnostics.fatal_error(messages::cannot_transcode_1 + std::string(label) +
+                                messages::cannot_transcode_2);
+    }
+    std::string named = std::string(label) + '"';
+    if (!equal_ignoring_case(label, encoding->name)) {
+        named += messages::encoding_read_as;
+        named += encoding->name;
+        named += ')';
+    }
+    const std::size_t offset = result.invalid_offset;
+    // No line feed before the byte: npos + 1 is 0, the start of the text.
+    const std::size_t line_start = offset == 0 ? 0 : text.rfind('\n', offset - 1) + 1;
+    const int line = 1 + static_cast<int>(std::count(text.begin(), text.begin() + offset, '\n'));
+    static constexpr char hex[] = "0123456789ABCDEF";
+    const auto byte = static_cast<unsigned char>(text[offset]);
+    std::string message = messages::invalid_byte_1;
+    message += hex[byte >> 4];
+    message += hex[byte & 15];
+    message += messages::invalid_byte_2 + std::to_string(offset - line_start + 1) + messages::invalid_byte_3;
+    message += named;
+    // The line where the byte stands heads the message, as for an error of
+    // the rewriter.
+    struct LineNumbersOff {
+        Diagnostics& d;
+        ~LineNumbersOff() { d.set_line_numbers_on(false); }
+    } off{diagnostics};
+    diagnostics.set_line_source([line] { return line; });
+    diagnostics.set_line_numbers_on(true);
+    diagnostics.fatal_error(message);
+}
+
+// With to_utf8: the page's text in UTF-8 when it declares a legacy encoding
+// (read whole from the reader, and transcoded once); none when it is to be
+// read as it is, and the reader is then at its start again. A page that
+// cannot be transcoded is refused.
+std::optional<std::string> transcoded_page(TextReader& reader, std::uint64_t input_size,
+                                           Diagnostics& diagnostics) {
+    std::string text = read_rest(reader, input_size, diagnostics);
+    const std::string_view label = declared_charset(text);
+    if (label.empty()) {
+        if (!reader.rewind()) diagnostics.fatal_error(messages::read_error);
+        return std::nullopt;
+    }
+    const platform::Encoding* encoding = platform::encoding_of_label(label);
+    if (encoding != nullptr && platform::is_utf8(*encoding)) {
+        if (!reader.rewind()) diagnostics.fatal_error(messages::read_error);
+        return std::nullopt;
+    }
+    std::string utf8;
+    platform::Transcoding result;
+    result.outcome = platform::Transcoding::Outcome::unsupported;
+    if (encoding != nullptr) result = platform::transcode_to_utf8(*encoding, text, utf8);
+    if (result.outcome != platform::Transcoding::Outcome::converted) {
+        refuse_transcoding(text, result, label, encoding, diagnostics);
+    }
+    return utf8;
+}
+
 // Screening, rewriting and the final write; returns only when the whole
 // document has been handed to the writer. The input's size (0 when unknown)
 // lets the buffers reserve their room at once.
 void convert_document(TextReader& reader, TextWriter& writer, std::uint64_t input_size,
                       const ConversionOptions& options, Diagnostics& diagnostics) {
-    screen_input(reader, writer, diagnostics);
+    const bool byte_order_mark = screen_input(reader, writer, diagnostics);
+    // A byte-order mark makes a page UTF-8, whatever it declares.
+    std::optional<std::string> utf8;
+    if (options.to_utf8 && !byte_order_mark) utf8 = transcoded_page(reader, input_size, diagnostics);
+    std::optional<TextReader> utf8_reader;
+    if (utf8) {
+        utf8_reader.emplace(TextReader::of_translated(*utf8));
+        input_size = utf8->size();
+    }
 
     Document document(options, diagnostics);
     try {
@@ -52,8 +239,14 @@ void convert_document(TextReader& reader, TextWriter& writer, std::uint64_t inpu
     } catch (const OutOfMemory& failure) {
         diagnostics.error_no_memory(failure.detail);
     }
+    if (utf8) {
+        // The page is declared as what it now is; its own declaration goes
+        // without a warning.
+        document.head.charset_declaration = "<meta charset=\"utf-8\">\n";
+        document.head_tags.charset_declared = true;
+    }
     diagnostics.set_line_numbers_on(true);
-    rewrite_document(document, reader);
+    rewrite_document(document, utf8_reader ? *utf8_reader : reader);
     diagnostics.set_line_numbers_on(false);
 
     try {

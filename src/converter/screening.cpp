@@ -83,7 +83,7 @@ Status screening_verdict(const unsigned char first[3]) {
     return {};
 }
 
-void screen_input(TextReader& input, TextWriter& output, Diagnostics& diagnostics) {
+bool screen_input(TextReader& input, TextWriter& output, Diagnostics& diagnostics) {
     char first[3];
     std::size_t got = 0;
     while (got < sizeof first) {
@@ -95,12 +95,13 @@ void screen_input(TextReader& input, TextWriter& output, Diagnostics& diagnostic
         const auto* bytes = reinterpret_cast<const unsigned char*>(first);
         if (bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
             output.write_binary(first, sizeof first);
-            return;
+            return true;
         }
         if (Status verdict = screening_verdict(bytes); !verdict) diagnostics.fatal_error(verdict.message());
     }
     // Starting anywhere but at the first byte would lose text.
     if (!input.rewind()) diagnostics.fatal_error(messages::read_error);
+    return false;
 }
 
 }  // namespace quorlix

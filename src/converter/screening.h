@@ -14,7 +14,9 @@ namespace quorlix {
 
 // Returns only when the file may be converted, with the input positioned
 // where the rewriter must start; a refused file is a fatal diagnostic.
-void screen_input(TextReader& input, TextWriter& output, Diagnostics& diagnostics);
+// Returns true when the input began with a UTF-8 byte-order mark (copied to
+// the output, and not read again).
+bool screen_input(TextReader& input, TextWriter& output, Diagnostics& diagnostics);
 
 // The verdict on a document's first three bytes: ok when they are
 // acceptable, otherwise the failure whose message refuses the file.

@@ -32,6 +32,7 @@ long TextReader::read_raw(char* data, std::size_t size) {
 }
 
 long TextReader::read(char* data, std::size_t size) {
+    if (translated_) return read_raw(data, size);
     std::size_t produced = 0;
     while (produced < size && !stopped_) {
         if (raw_pos_ == raw_len_) {

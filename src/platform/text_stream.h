@@ -33,6 +33,13 @@ public:
     explicit TextReader(platform::File& file) : file_(&file) {}
     // Reads a document held in memory (standard input, read whole).
     explicit TextReader(std::string_view memory) : memory_(memory) {}
+    // Reads text that was read through a TextReader before (and then
+    // transcoded): it is given as it is, without a second translation.
+    static TextReader of_translated(std::string_view memory) {
+        TextReader reader(memory);
+        reader.translated_ = true;
+        return reader;
+    }
 
     // Fills data with up to size translated bytes. Returns the count, 0 at the
     // end of the input (or at a Ctrl-Z), -1 on a read error.
@@ -53,6 +60,7 @@ private:
     std::size_t raw_len_ = 0;
     bool at_end_ = false;   // the file has no more bytes
     bool stopped_ = false;  // a Ctrl-Z ended the input
+    bool translated_ = false;
 };
 
 class TextWriter {

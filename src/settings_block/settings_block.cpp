@@ -69,6 +69,8 @@ constexpr SwitchBit switch_bits[] = {
     {switch_force, &ConversionOptions::force},
     {switch_dry_run, &ConversionOptions::dry_run},
     {switch_share_classes, &ConversionOptions::share_classes},
+    {switch_author_css_wins, &ConversionOptions::author_css_wins},
+    {switch_to_utf8, &ConversionOptions::to_utf8},
 };
 
 }  // namespace

@@ -34,7 +34,8 @@ inline constexpr std::size_t warn_center_alignment = 36;
 inline constexpr std::size_t warn_charset = 40;
 inline constexpr std::size_t verbose = 44;
 // Switches of the command line that the wizard never sets (zero there):
-// bit 0 force, bit 1 dry run, bit 2 shared classes.
+// bit 0 force, bit 1 dry run, bit 2 shared classes, bit 3 author CSS wins,
+// bit 4 transcoding to UTF-8.
 inline constexpr std::size_t run_switches = 48;
 inline constexpr std::size_t class_prefix = 52;
 inline constexpr std::size_t drop_prev_next_links = 116;
@@ -60,6 +61,8 @@ inline constexpr std::size_t extra_data = 720;
 inline constexpr std::uint32_t switch_force = 1;
 inline constexpr std::uint32_t switch_dry_run = 2;
 inline constexpr std::uint32_t switch_share_classes = 4;
+inline constexpr std::uint32_t switch_author_css_wins = 8;
+inline constexpr std::uint32_t switch_to_utf8 = 16;
 
 // The longest prefix and its NUL.
 inline constexpr std::size_t class_prefix_field = max_class_prefix_length + 1;

@@ -52,24 +52,42 @@ std::string_view StyleRegistry::generated_class(const std::string& name,
     return name;
 }
 
+void StyleRegistry::begin_selector() {
+    // The page's own rules win over the generated ones when these have zero
+    // specificity, as presentational attributes had; a selector list is
+    // wrapped whole.
+    if (options_.author_css_wins) style_text_ += ":where(";
+}
+
+void StyleRegistry::begin_declarations() {
+    if (options_.author_css_wins) style_text_ += ')';
+    style_text_ += '{';
+}
+
 void StyleRegistry::add_class_rule(std::string_view name,
                                    std::initializer_list<std::string_view> declarations) {
+    begin_selector();
     style_text_ += '.';
-    add_selector_rule(name, declarations);
+    style_text_ += name;
+    begin_declarations();
+    for (std::string_view d : declarations) style_text_ += d;
+    style_text_ += "}\n";
 }
 
 void StyleRegistry::add_selector_rule(std::string_view selector,
                                       std::initializer_list<std::string_view> declarations) {
+    begin_selector();
     style_text_ += selector;
-    style_text_ += '{';
+    begin_declarations();
     for (std::string_view d : declarations) style_text_ += d;
     style_text_ += "}\n";
 }
 
 void StyleRegistry::add_selector_declaration(std::string_view selector, std::string_view property,
                                              std::string_view value) {
+    begin_selector();
     style_text_ += selector;
-    style_text_ += '{';
+    begin_declarations();
     style_text_ += property;
     style_text_ += value;
     style_text_ += ";}\n";
@@ -95,10 +113,11 @@ void StyleRegistry::append_cell_selector(std::string_view class_name, std::strin
 }
 
 void StyleRegistry::add_cell_rule(std::string_view class_name, std::string_view declarations) {
+    begin_selector();
     append_cell_selector(class_name, "td");
     style_text_ += ',';
     append_cell_selector(class_name, "th");
-    style_text_ += '{';
+    begin_declarations();
     style_text_ += declarations;
     style_text_ += "}\n";
 }
@@ -106,16 +125,18 @@ void StyleRegistry::add_cell_rule(std::string_view class_name, std::string_view 
 void StyleRegistry::add_group_rules(std::string_view class_name,
                                     std::string_view colgroup_declarations,
                                     std::string_view rowgroup_declarations) {
+    begin_selector();
     append_child_selector(class_name, "colgroup");
-    style_text_ += '{';
+    begin_declarations();
     style_text_ += colgroup_declarations;
     style_text_ += "}\n";
+    begin_selector();
     append_child_selector(class_name, "thead");
     style_text_ += ',';
     append_child_selector(class_name, "tfoot");
     style_text_ += ',';
     append_child_selector(class_name, "tbody");
-    style_text_ += '{';
+    begin_declarations();
     style_text_ += rowgroup_declarations;
     style_text_ += "}\n";
 }

@@ -53,7 +53,8 @@ public:
                                      bool has_own_rules);
 
     // Builders that append to the style text; a rule's declarations are
-    // written one after the other.
+    // written one after the other. With author_css_wins every rule's
+    // selector (or selector list) is written inside :where().
     void append_style_text(std::string_view text) { style_text_.append(text); }
     void add_class_rule(std::string_view name, std::initializer_list<std::string_view> declarations);
     void add_class_rule(std::string_view name, std::string_view declarations) {
@@ -73,6 +74,11 @@ public:
     std::string_view style_text() const { return style_text_.view(); }
 
 private:
+    // What stands before a rule's selector, and between it and the
+    // declarations.
+    void begin_selector();
+    void begin_declarations();
+
     const ConversionOptions& options_;
     Diagnostics& diagnostics_;
     GrowableText style_text_;

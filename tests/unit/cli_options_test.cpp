@@ -20,7 +20,7 @@ std::string parse_error(std::vector<std::string> arguments) {
 }
 
 TEST(CommandLine, OptionsMapOntoTheConversionOptions) {
-    CommandLine c = parse_ok({"--force", "--dry-run", "--share-classes", "--no-backup", "--delete-img-border", "--delete-td-scope",
+    CommandLine c = parse_ok({"--force", "--dry-run", "--share-classes", "--author-css-wins", "--to-utf8", "--no-backup", "--delete-img-border", "--delete-td-scope",
                               "--standard-css-only", "--move-viewport-meta",
                               "--drop-prev-next-links", "--class-prefix", "site-", "-o", "out",
                               "--no-warn", "charset", "--no-warn=name-to-id", "a.html", "b.html"});
@@ -32,7 +32,7 @@ TEST(CommandLine, OptionsMapOntoTheConversionOptions) {
     EXPECT_FALSE(o.warn_charset);
     EXPECT_FALSE(o.warn_name_to_id);
     EXPECT_TRUE(o.warn_element_replaced && o.warn_frame_attribute && o.warn_center_alignment);
-    EXPECT_TRUE(o.verbose && o.force && o.dry_run && o.share_classes);
+    EXPECT_TRUE(o.verbose && o.force && o.dry_run && o.share_classes && o.author_css_wins && o.to_utf8);
     EXPECT_FALSE(c.restore);
     EXPECT_TRUE(parse_ok({"--restore", "--site", "web"}).restore);
     EXPECT_EQ(c.files, (std::vector<std::string>{"a.html", "b.html"}));

@@ -25,7 +25,8 @@ constexpr bool O::*switches[] = {
     &O::warn_element_replaced, &O::warn_name_to_id,   &O::warn_frame_attribute, &O::warn_center_alignment,
     &O::warn_charset,          &O::verbose,           &O::drop_prev_next_links, &O::delete_img_border,
     &O::standard_css_only,     &O::delete_td_scope,   &O::move_viewport_meta,   &O::no_backup,
-    &O::force,                 &O::dry_run,           &O::share_classes,
+    &O::force,                 &O::dry_run,           &O::share_classes,        &O::author_css_wins,
+    &O::to_utf8,
 };
 
 // Every switch differs from its neighbours, so that a field read from or

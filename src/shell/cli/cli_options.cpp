@@ -119,6 +119,8 @@ constexpr OptionSpec option_table[] = {
     {"delete-td-scope", 0, false, &ConversionOptions::delete_td_scope, nullptr},
     {"standard-css-only", 0, false, &ConversionOptions::standard_css_only, nullptr},
     {"share-classes", 0, false, &ConversionOptions::share_classes, nullptr},
+    {"author-css-wins", 0, false, &ConversionOptions::author_css_wins, nullptr},
+    {"to-utf8", 0, false, &ConversionOptions::to_utf8, nullptr},
     {"move-viewport-meta", 0, false, &ConversionOptions::move_viewport_meta, nullptr},
     {"drop-prev-next-links", 0, false, &ConversionOptions::drop_prev_next_links, nullptr},
     {"force", 0, false, &ConversionOptions::force, nullptr},
