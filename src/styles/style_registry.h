@@ -55,7 +55,6 @@ public:
     // Builders that append to the style text; a rule's declarations are
     // written one after the other. With author_css_wins every rule's
     // selector (or selector list) is written inside :where().
-    void append_style_text(std::string_view text) { style_text_.append(text); }
     void add_class_rule(std::string_view name, std::initializer_list<std::string_view> declarations);
     void add_class_rule(std::string_view name, std::string_view declarations) {
         add_class_rule(name, {declarations});
