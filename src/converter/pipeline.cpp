@@ -42,8 +42,6 @@ private:
     bool armed_ = true;
 };
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
-
 bool starts_with_ignoring_case(std::string_view text, std::string_view word) {
     return text.size() >= word.size() && equal_ignoring_case(text.substr(0, word.size()), word);
 }
@@ -52,10 +50,10 @@ bool starts_with_ignoring_case(std::string_view text, std::string_view word) {
 // of text, and the text after its closing quote; none without one.
 std::optional<std::string_view> quoted_value(std::string_view& text) {
     std::size_t i = 0;
-    while (i < text.size() && is_blank(text[i])) ++i;
+    while (i < text.size() && is_html_space(text[i])) ++i;
     if (i == text.size() || text[i] != '=') return std::nullopt;
     ++i;
-    while (i < text.size() && is_blank(text[i])) ++i;
+    while (i < text.size() && is_html_space(text[i])) ++i;
     if (i == text.size() || (text[i] != '"' && text[i] != '\'')) return std::nullopt;
     const std::size_t end = text.find(text[i], i + 1);
     if (end == std::string_view::npos) return std::nullopt;
@@ -71,7 +69,7 @@ std::string_view meta_charset_label(std::string_view tag) {
     bool content_type = false;
     while (!tag.empty() && tag[0] != '>') {
         std::size_t name_end = 0;
-        while (name_end < tag.size() && !is_blank(tag[name_end]) && tag[name_end] != '=' &&
+        while (name_end < tag.size() && !is_html_space(tag[name_end]) && tag[name_end] != '=' &&
                tag[name_end] != '>') {
             ++name_end;
         }
@@ -88,13 +86,13 @@ std::string_view meta_charset_label(std::string_view tag) {
         std::size_t at = value->find("charset");
         if (at == std::string_view::npos) continue;
         std::string_view rest = value->substr(at + 7);
-        while (!rest.empty() && is_blank(rest[0])) rest.remove_prefix(1);
+        while (!rest.empty() && is_html_space(rest[0])) rest.remove_prefix(1);
         if (rest.empty() || rest[0] != '=') continue;
         rest.remove_prefix(1);
-        while (!rest.empty() && is_blank(rest[0])) rest.remove_prefix(1);
+        while (!rest.empty() && is_html_space(rest[0])) rest.remove_prefix(1);
         std::size_t length = 0;
         // Browsers end the label at a semicolon too.
-        while (length < rest.size() && !is_blank(rest[length]) && rest[length] != ';') ++length;
+        while (length < rest.size() && !is_html_space(rest[length]) && rest[length] != ';') ++length;
         if (length > 0) return rest.substr(0, length);
     }
     return {};
@@ -131,7 +129,7 @@ std::string_view declared_charset(std::string_view page) {
             if (at == std::string_view::npos) break;
             continue;
         }
-        if (rest.starts_with("<meta") && rest.size() > 5 && (is_blank(rest[5]) || rest[5] == '/')) {
+        if (rest.starts_with("<meta") && rest.size() > 5 && (is_html_space(rest[5]) || rest[5] == '/')) {
             std::string_view label = meta_charset_label(rest.substr(5));
             if (!label.empty()) return label;
         }

@@ -28,8 +28,6 @@ constexpr Signature signatures[] = {
     {{0x00, 0x00, 0x00}, 1, messages::not_utf8},
 };
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
-
 // Consumes word at the front of text, in any letter case.
 bool take_word(std::string_view& text, std::string_view word) {
     if (!equal_ignoring_case(text.substr(0, word.size()), word)) return false;
@@ -40,7 +38,7 @@ bool take_word(std::string_view& text, std::string_view word) {
 // Consumes blanks; true when there was at least one.
 bool take_blanks(std::string_view& text) {
     std::size_t n = 0;
-    while (n < text.size() && is_blank(text[n])) ++n;
+    while (n < text.size() && is_html_space(text[n])) ++n;
     text.remove_prefix(n);
     return n > 0;
 }

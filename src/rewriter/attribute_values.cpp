@@ -125,8 +125,6 @@ bool followed_by(std::string_view value, std::size_t position, char c) {
 
 }  // namespace
 
-bool is_html_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
-
 std::optional<LegacyColour> parse_legacy_colour(std::string_view value) {
     if (value.empty()) return std::nullopt;
     value = trim(value);

@@ -11,10 +11,6 @@
 
 namespace quorlix::values {
 
-// The byte browsers skip around these values: space, tab, newline, form
-// feed, carriage return.
-bool is_html_space(char c);
-
 struct Rgb {
     std::uint8_t red = 0;
     std::uint8_t green = 0;

@@ -14,8 +14,8 @@ void MarkupState::reset() {
     foreign_start_tag = false;
     cdata_open = false;
     cdata_bare = false;
-    copied_class.reset();
     class_into_tag = false;
+    class_value_start = 0;
     style_body_start = 0;
 }
 

@@ -46,11 +46,11 @@ struct MarkupState {
     // marker was a bare one (which went) or one in a comment (which stayed).
     bool cdata_open = false;
     bool cdata_bare = false;
-    // A class value that is copied as it is, collected to be checked; it
-    // goes into the tag buffer (meta, link) or the output. Where the text of
-    // a style element began in the output.
-    DeferredBuffer copied_class;
+    // A class value that is copied as it is goes into the tag buffer (meta,
+    // link) or the output, and is checked there when its quote ends it: where
+    // it began. Where the text of a style element began in the output.
     bool class_into_tag = false;
+    std::uint64_t class_value_start = 0;
     std::uint64_t style_body_start = 0;
 
     // The per-document reset (the buffers keep their room).

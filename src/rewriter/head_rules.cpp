@@ -69,7 +69,7 @@ void end_html_tag(Document& d, std::string_view text) {
 
 std::string_view content_language(std::string_view content) {
     if (content.find(',') != std::string_view::npos) return {};
-    if (content.find_first_not_of(" \t\n\r\f") == std::string_view::npos) return {};
+    if (content.find_first_not_of(html_spaces) == std::string_view::npos) return {};
     return content;
 }
 

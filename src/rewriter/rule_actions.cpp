@@ -2,16 +2,13 @@
 
 #include "base/messages.h"
 #include "base/paths.h"
+#include "base/text.h"
 #include "rewriter/element_rules.h"
 #include "styles/css_text.h"
 
 namespace quorlix::rules {
 
 namespace {
-
-bool is_white_space(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
 
 bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
@@ -208,26 +205,23 @@ bool read_class_value(Document& d, std::string_view text) {
 
 void begin_copied_class(Document& d, std::string_view text, bool into_tag) {
     d.markup.class_into_tag = into_tag;
-    d.markup.copied_class.reset();
     if (into_tag) {
         begin_buffered_attribute(d, text);
+        d.markup.class_value_start = d.element.tag.size();
     } else {
         begin_copied_attribute(d, text);
+        d.markup.class_value_start = d.out.length();
     }
 }
 
 bool read_copied_class(Document& d, std::string_view text) {
-    if (d.markup.class_into_tag) {
-        d.element.tag.append(text);
-    } else {
-        d.out.append(text);
-    }
+    const bool into_tag = d.markup.class_into_tag;
     if (is_closing_quote(d, text)) {
-        check_page_classes(d, d.markup.copied_class.view());
-        return true;
+        // The value is all that was written since its opening quote.
+        std::string_view written = into_tag ? d.element.tag.view() : d.out.view();
+        check_page_classes(d, written.substr(static_cast<std::size_t>(d.markup.class_value_start)));
     }
-    d.markup.copied_class.append(text);
-    return false;
+    return into_tag ? read_buffered_value(d, text) : read_copied_value(d, text);
 }
 
 namespace {
@@ -254,13 +248,12 @@ bool is_identifier_byte(char c) {
 }  // namespace
 
 std::string_view generated_looking_class(std::string_view classes, std::string_view prefix) {
-    constexpr std::string_view blanks = " \t\n\r\f";
-    std::size_t start = classes.find_first_not_of(blanks);
+    std::size_t start = classes.find_first_not_of(html_spaces);
     while (start != std::string_view::npos) {
-        std::size_t end = classes.find_first_of(blanks, start);
+        std::size_t end = classes.find_first_of(html_spaces, start);
         std::string_view name = classes.substr(start, end == std::string_view::npos ? end : end - start);
         if (is_generated_name(name, prefix)) return name;
-        start = end == std::string_view::npos ? end : classes.find_first_not_of(blanks, end);
+        start = end == std::string_view::npos ? end : classes.find_first_not_of(html_spaces, end);
     }
     return {};
 }
@@ -298,7 +291,7 @@ bool read_id_value(Document& d, std::string_view text) {
         d.set_identifier_capture(false);
         return true;
     }
-    if (is_white_space(text[0])) d.diagnostics.error_bad_value("id");
+    if (is_html_space(text[0])) d.diagnostics.error_bad_value("id");
     d.element.id_value.append(text);
     d.out.append(text);
     return false;
@@ -309,7 +302,7 @@ bool read_name_value(Document& d, std::string_view text) {
         d.pop_echo();
         return true;
     }
-    if (is_white_space(text[0])) d.diagnostics.error_quote_mismatch("name");
+    if (is_html_space(text[0])) d.diagnostics.error_quote_mismatch("name");
     d.element.name_value.append(text);
     d.element.name_seen = true;
     return false;
@@ -357,7 +350,7 @@ void keyword_value(Document& d, std::string_view text, std::string_view declarat
 }
 
 std::string_view attribute_name(std::string_view matched) {
-    std::size_t start = matched.find_first_not_of(" \t\n\r\f");
+    std::size_t start = matched.find_first_not_of(html_spaces);
     std::size_t end = matched.find_first_of(" \t\n\r\f=", start);
     return matched.substr(start, end - start);
 }
@@ -448,7 +441,7 @@ void begin_background_value(Document& d, std::string_view text) {
 
 bool read_background_value(Document& d, std::string_view text) {
     char c = text[0];
-    if (text.size() == 1 && is_white_space(c)) d.diagnostics.error_quote_or_value("background");
+    if (text.size() == 1 && is_html_space(c)) d.diagnostics.error_quote_or_value("background");
     if (!is_closing_quote(d, text)) {
         d.element.background.append(text);
         return false;

@@ -1,5 +1,7 @@
 #include "styles/css_text.h"
 
+#include "base/text.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -64,10 +66,6 @@ constexpr NamedReference named_references[] = {
     {"weierp", 8472}, {"xi", 958}, {"yacute", 253}, {"yen", 165}, {"yuml", 255}, {"zeta", 950},
     {"zwj", 8205}, {"zwnj", 8204},
 };
-
-bool is_white_space(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
 
 // Control characters other than the white space that attribute values may
 // hold. HTML keeps them and XML refuses them, and CSS cannot carry a NUL.
@@ -181,7 +179,7 @@ bool is_identifier(std::string_view word) {
 }
 
 std::size_t skip_white_space(std::string_view text, std::size_t i) {
-    while (i < text.size() && is_white_space(text[i])) ++i;
+    while (i < text.size() && is_html_space(text[i])) ++i;
     return i;
 }
 
@@ -208,7 +206,7 @@ std::size_t append_family(std::string& css, std::string_view list, std::size_t a
     }
     std::size_t end = std::min(list.find(',', at), list.size());
     std::size_t last = end;
-    while (last > at && is_white_space(list[last - 1])) --last;
+    while (last > at && is_html_space(list[last - 1])) --last;
     std::string_view family = list.substr(at, last - at);
     if (family.empty() || is_identifier_sequence(family)) {
         css.append(family);
@@ -282,7 +280,7 @@ bool is_identifier_sequence(std::string_view text) {
     if (i == text.size()) return false;
     while (i < text.size()) {
         std::size_t end = i;
-        while (end < text.size() && !is_white_space(text[end])) ++end;
+        while (end < text.size() && !is_html_space(text[end])) ++end;
         if (!is_identifier(text.substr(i, end - i))) return false;
         i = skip_white_space(text, end);
     }

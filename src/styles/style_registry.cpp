@@ -64,23 +64,25 @@ void StyleRegistry::begin_declarations() {
     style_text_ += '{';
 }
 
+void StyleRegistry::end_rule(std::initializer_list<std::string_view> declarations) {
+    begin_declarations();
+    for (std::string_view d : declarations) style_text_ += d;
+    style_text_ += "}\n";
+}
+
 void StyleRegistry::add_class_rule(std::string_view name,
                                    std::initializer_list<std::string_view> declarations) {
     begin_selector();
     style_text_ += '.';
     style_text_ += name;
-    begin_declarations();
-    for (std::string_view d : declarations) style_text_ += d;
-    style_text_ += "}\n";
+    end_rule(declarations);
 }
 
 void StyleRegistry::add_selector_rule(std::string_view selector,
                                       std::initializer_list<std::string_view> declarations) {
     begin_selector();
     style_text_ += selector;
-    begin_declarations();
-    for (std::string_view d : declarations) style_text_ += d;
-    style_text_ += "}\n";
+    end_rule(declarations);
 }
 
 void StyleRegistry::add_selector_declaration(std::string_view selector, std::string_view property,

@@ -77,6 +77,8 @@ private:
     // declarations.
     void begin_selector();
     void begin_declarations();
+    // The declarations, one after the other, and the end of the rule.
+    void end_rule(std::initializer_list<std::string_view> declarations);
 
     const ConversionOptions& options_;
     Diagnostics& diagnostics_;
