@@ -104,15 +104,29 @@ check "... writes nothing to standard output" test ! -s refused.out
 check "... and says why on standard error" grep -q 'Not an XHTML file' refused.err
 
 # --- The status line: on a terminal's standard error during a long run,
-# never in the --log file.
-mkdir -p many
-for i in $(seq 1 600); do cp "$golden"/pages/pottery-shop/input.html "many/p$i.html"; done
-script -qec "'$quorlix' -j 1 --site many --log many.log > many.out" /dev/null > terminal.txt 2>&1
-check "a long run on a terminal shows the status line" grep -qa 'quorlix: [0-9]* pages, .* a second, 0:0' terminal.txt
+# never in the --log file, never inside a log line on the same terminal.
+# Big pages keep each page's log line open for a while ("page.html... " and,
+# later, "Done."), which is when a careless line would land inside it.
+mkdir -p slow
+for i in 1 2 3 4 5; do
+    {
+        printf '<html>\n<head>\n<title>Slow %d</title>\n</head>\n<body>\n' "$i"
+        yes '<p>Paragraph with <b>bold</b> text and <center>centred</center> words.</p>' | head -n 200000
+        printf '</body>\n</html>\n'
+    } > "slow/big$i.orig"
+done
+fresh_slow_pages() { for i in 1 2 3 4 5; do cp "slow/big$i.orig" "slow/big$i.html"; done; }
+fresh_slow_pages
+script -qec "'$quorlix' -j 1 --site slow --no-backup --log slow.log > slow.out" /dev/null > terminal.txt 2>&1
+check "a long run on a terminal shows the status line" grep -qa 'quorlix: [0-9]* pages, .* a second, 0:' terminal.txt
 check "... and erases it" grep -qa $'\r   *\r' terminal.txt
-check "... but never in the log file" test -z "$(grep -a ' a second, ' many.log)"
-check "... nor in the log on standard output" test -z "$(grep -a ' a second, ' many.out)"
-"$quorlix" -j 1 --site many --force --no-backup > /dev/null 2> not-a-terminal.txt
+check "... but never in the log file" test -z "$(grep -a ' a second, ' slow.log)"
+check "... nor in the log on standard output" test -z "$(grep -a ' a second, ' slow.out)"
+fresh_slow_pages
+script -qec "'$quorlix' -j 1 --site slow --no-backup" /dev/null > shared-terminal.txt 2>&1
+check "... nor inside a log line on the same terminal" test -z "$(grep -aP '\.\.\. \r.' shared-terminal.txt)"
+fresh_slow_pages
+"$quorlix" -j 1 --site slow --no-backup > /dev/null 2> not-a-terminal.txt
 check "no status line when standard error is no terminal" test ! -s not-a-terminal.txt
 
 # --- The README's recipe: GNU parallel hands out the names in batches.

@@ -42,13 +42,11 @@ public:
     explicit LogSink(std::FILE* copy) : copy_(copy) {}
     void write(std::string_view text) override {
         if (text.empty()) return;
-        if (progress_ != nullptr) progress_->before_log_write();
-        put(stdout, text);
-        if (copy_ != nullptr) put(copy_, text);
-        if (progress_ != nullptr) {
+        if (progress_ == nullptr) return put_everywhere(text);
+        progress_->log_write(text.back() != '\n', [&] {
+            put_everywhere(text);
             std::fflush(stdout);
-            progress_->after_log_write(text.back() != '\n');
-        }
+        });
     }
     // The status line on the terminal, which the log's lines displace.
     void show_progress(quorlix::cli::ProgressLine* progress) { progress_ = progress; }
@@ -62,6 +60,10 @@ public:
     int error() const { return error_; }
 
 private:
+    void put_everywhere(std::string_view text) {
+        put(stdout, text);
+        if (copy_ != nullptr) put(copy_, text);
+    }
     void put(std::FILE* stream, std::string_view text) {
         check(stream, std::fwrite(text.data(), 1, text.size(), stream) == text.size());
     }
@@ -266,7 +268,7 @@ int main(int argc, char** argv) {
         settings.progress = &progress;
         std::optional<int> total;
         if (job.site_directory.empty()) total = static_cast<int>(job.files.size());
-        progress_line.emplace(progress, total);
+        progress_line.emplace(progress, total, quorlix::platform::is_terminal(stdout));
         log.show_progress(&*progress_line);
     }
     quorlix::RunCounts counts = quorlix::perform_conversion_run(

@@ -20,8 +20,11 @@ std::string progress_text(int done, std::optional<int> total, int failed, double
     return text + clock;
 }
 
-ProgressLine::ProgressLine(const RunProgress& progress, std::optional<int> total)
-    : progress_(progress), total_(total), thread_([this] { redraw_until_stopped(); }) {}
+ProgressLine::ProgressLine(const RunProgress& progress, std::optional<int> total, bool log_on_terminal)
+    : progress_(progress),
+      total_(total),
+      log_on_terminal_(log_on_terminal),
+      thread_([this] { redraw_until_stopped(); }) {}
 
 ProgressLine::~ProgressLine() {
     {
@@ -32,16 +35,6 @@ ProgressLine::~ProgressLine() {
     thread_.join();
     std::lock_guard lock(mutex_);
     erase_locked();
-}
-
-void ProgressLine::before_log_write() {
-    std::lock_guard lock(mutex_);
-    erase_locked();
-}
-
-void ProgressLine::after_log_write(bool line_open) {
-    std::lock_guard lock(mutex_);
-    log_line_open_ = line_open;
 }
 
 void ProgressLine::erase_locked() {
