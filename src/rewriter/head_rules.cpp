@@ -6,6 +6,8 @@
 #include "rewriter/rule_actions.h"
 #include "rewriter/scanner_support.h"
 
+#include <algorithm>
+
 namespace quorlix::rules {
 
 namespace {
@@ -133,6 +135,25 @@ void meta_charset_name(Document& d, std::string_view name) {
     }
 }
 
+std::string_view charset_in_content(std::string_view content) {
+    constexpr std::string_view keyword = "charset";
+    for (std::size_t at = content.find(keyword); at != std::string_view::npos;
+         at = content.find(keyword, at + 1)) {
+        std::string_view rest = content.substr(at + keyword.size());
+        rest.remove_prefix(std::min(rest.find_first_not_of(html_spaces), rest.size()));
+        if (rest.empty() || rest[0] != '=') continue;
+        rest.remove_prefix(1);
+        rest.remove_prefix(std::min(rest.find_first_not_of(html_spaces), rest.size()));
+        std::size_t length = 0;
+        while (length < rest.size() && !is_html_space(rest[length]) && rest[length] != '"' &&
+               rest[length] != '\'') {
+            ++length;
+        }
+        if (length > 0) return rest.substr(0, length);
+    }
+    return {};
+}
+
 void end_meta(Document& d, std::string_view text) {
     emit_xml_lang_into_tag(d);
     const HeadState::Meta& meta = d.head_tags.meta;
@@ -150,6 +171,14 @@ void end_meta(Document& d, std::string_view text) {
         }
         if (!text.empty() && text.back() == '\n') d.out.drop_line_indent();
     } else if (meta.content_type) {
+        // Browsers take the character set whatever the order of the two
+        // attributes; the content read before http-equiv is in the buffer
+        // (one read after it is not, and was taken as it went).
+        if (meta.content_end > meta.content_begin) {
+            const std::string_view name = charset_in_content(d.element.tag.view().substr(
+                meta.content_begin, meta.content_end - meta.content_begin));
+            if (!name.empty()) meta_charset_name(d, name);
+        }
         // Before the head start tag the declaration takes the meta's place,
         // and then it must not be written a second time after <head>.
         if (!d.out.head_position_set() && d.head.charset_declaration) {

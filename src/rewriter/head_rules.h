@@ -52,6 +52,13 @@ bool meta_charset_label(Document& d, std::string_view text);
 bool meta_content_quote(Document& d, std::string_view quote);
 void meta_content_text(Document& d, std::string_view text);
 void meta_charset_name(Document& d, std::string_view name);
+// The character set that a content-type meta's content names, read as the
+// scanner reads it when the content follows http-equiv: after the first
+// "charset", blanks, "=", blanks, a run of bytes that are neither blanks nor
+// quotes; empty when there is none.
+std::string_view charset_in_content(std::string_view content);
+// The meta's end. A content written before http-equiv="content-type" was
+// kept as text; its character set is taken from it here.
 void end_meta(Document& d, std::string_view text);
 
 void begin_link(Document& d);
