@@ -177,7 +177,12 @@ void end_meta(Document& d, std::string_view text) {
         if (meta.content_end > meta.content_begin) {
             const std::string_view name = charset_in_content(d.element.tag.view().substr(
                 meta.content_begin, meta.content_end - meta.content_begin));
+            // A warning names the line of the tag's end, not the one after
+            // the line feed that the end's match took with it.
+            const long line_feed = !text.empty() && text.back() == '\n' ? 1 : 0;
+            d.lines.newlines_read -= line_feed;
             if (!name.empty()) meta_charset_name(d, name);
+            d.lines.newlines_read += line_feed;
         }
         // Before the head start tag the declaration takes the meta's place,
         // and then it must not be written a second time after <head>.
