@@ -79,6 +79,8 @@ struct HeadState {
         bool content_language = false;
         bool viewport = false;
         bool keep = true;
+        // A content read before http-equiv: its text is in the tag buffer.
+        bool content_read_as_text = false;
         // Where the content value lies in the tag buffer, and its quote.
         std::size_t content_begin = 0;
         std::size_t content_end = 0;

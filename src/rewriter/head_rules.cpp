@@ -96,6 +96,7 @@ void begin_meta_content(Document& d, std::string_view text) {
     begin_buffered_attribute(d, text);
     d.head_tags.meta.content_begin = d.head_tags.meta.content_end = d.element.tag.size();
     d.head_tags.meta.content_quote = text.back();
+    d.head_tags.meta.content_read_as_text = !d.head_tags.meta.content_type;
 }
 
 void meta_dropped(Document& d) { d.head_tags.meta.keep = false; }
@@ -172,9 +173,9 @@ void end_meta(Document& d, std::string_view text) {
         if (!text.empty() && text.back() == '\n') d.out.drop_line_indent();
     } else if (meta.content_type) {
         // Browsers take the character set whatever the order of the two
-        // attributes; the content read before http-equiv is in the buffer
-        // (one read after it is not, and was taken as it went).
-        if (meta.content_end > meta.content_begin) {
+        // attributes. A content read after http-equiv had its character set
+        // taken as it went; one read before it is in the tag buffer.
+        if (meta.content_read_as_text) {
             const std::string_view name = charset_in_content(d.element.tag.view().substr(
                 meta.content_begin, meta.content_end - meta.content_begin));
             // A warning names the line of the tag's end, not the one after
