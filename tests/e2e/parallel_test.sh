@@ -41,14 +41,19 @@ check "the -j 4 log is the -j 1 log, byte for byte" \
 check "both runs end alike" test "$(cat one.status)" = "$(cat four.status)"
 check "both runs convert alike" diff -r one four
 
+# A page of LINES paragraphs, each with a centre element to convert.
+write_big_page() {  # write_big_page FILE LINES
+    {
+        printf '<html>\n<head>\n<title>Big</title>\n</head>\n<body>\n'
+        yes '<p>Paragraph with <b>bold</b> text and <center>centred</center> words.</p>' | head -n "$2"
+        printf '</body>\n</html>\n'
+    } > "$1"
+}
+
 # --- Ctrl-C in the middle of a parallel run.
 mkdir -p abort
 for i in 1 2 3 4 5 6 7 8; do
-    {
-        printf '<html>\n<head>\n<title>Big %d</title>\n</head>\n<body>\n' "$i"
-        yes '<p>Paragraph with <b>bold</b> text and <center>centred</center> words.</p>' | head -n 150000
-        printf '</body>\n</html>\n'
-    } > "abort/big$i.html"
+    write_big_page "abort/big$i.html" 150000
     cp "abort/big$i.html" "abort/big$i.orig"
 done
 "$quorlix" -j 4 --site abort > abort.log 2>&1 &
@@ -108,13 +113,7 @@ check "... and says why on standard error" grep -q 'Not an XHTML file' refused.e
 # Big pages keep each page's log line open for a while ("page.html... " and,
 # later, "Done."), which is when a careless line would land inside it.
 mkdir -p slow
-for i in 1 2 3 4 5; do
-    {
-        printf '<html>\n<head>\n<title>Slow %d</title>\n</head>\n<body>\n' "$i"
-        yes '<p>Paragraph with <b>bold</b> text and <center>centred</center> words.</p>' | head -n 200000
-        printf '</body>\n</html>\n'
-    } > "slow/big$i.orig"
-done
+for i in 1 2 3 4 5; do write_big_page "slow/big$i.orig" 200000; done
 fresh_slow_pages() { for i in 1 2 3 4 5; do cp "slow/big$i.orig" "slow/big$i.html"; done; }
 fresh_slow_pages
 script -qec "'$quorlix' -j 1 --site slow --no-backup --log slow.log > slow.out" /dev/null > terminal.txt 2>&1
